@@ -1,0 +1,33 @@
+#pragma once
+// The one synchronous HTTP GET of the program.
+
+#include <QByteArray>
+#include <QString>
+
+struct HttpResult {
+    bool ok = false;  // transfer completed with a success (2xx) status
+    int status = 0;   // HTTP status, 0 when no reply arrived
+    QByteArray body;  // reply body, bytes unchanged
+    QString error;    // why it failed (never contains the address)
+};
+
+class IHttpGet {
+public:
+    virtual ~IHttpGet() = default;
+    // `address` is an encoded absolute address ("http://host:port/Cmd?...").
+    virtual HttpResult get(const QByteArray& address) = 0;
+};
+
+// QNetworkAccessManager behind a local event loop that excludes user input:
+// windows keep repainting while the user cannot start a second request.
+// A wait cursor is shown while a request runs (when a GUI application exists).
+class QtHttpGet : public IHttpGet {
+public:
+    explicit QtHttpGet(int timeoutMs = 30000, qint64 maxReplyBytes = 64 * 1024 * 1024);
+    ~QtHttpGet() override;
+    HttpResult get(const QByteArray& address) override;
+
+private:
+    struct Impl;
+    Impl* m_impl;
+};
