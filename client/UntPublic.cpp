@@ -1,0 +1,396 @@
+#include "UntPublic.h"
+
+#include "GbkText.h"
+#include "HttpGet.h"
+#include "Messages.h"
+#include "RequestAddress.h"
+#include "XmlReply.h"
+
+#include <QNetworkInterface>
+
+#include <exception>
+
+namespace {
+
+// Request operations must never let an error out to their callers (they run
+// inside event handlers); anything thrown below counts as a failed request.
+template <class F> bool noThrow(F&& body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        return false;
+    }
+}
+
+// The bare-word reply of the server that means success.
+bool isSuccessWord(const QByteArray& body) {
+    return TrimCtl(gbk::decode(body)) == QStringLiteral("成功");
+}
+
+// Loads an XML reply into the shared document; false when the GET failed,
+// the body is empty or malformed.
+bool fetchXml(IHttpGet& http, XmlReply& xml, const RequestAddress& address) {
+    const HttpResult result = http.get(address.encoded());
+    if (!result.ok)
+        return false;
+    return xml.load(result.body);
+}
+
+// A slot table larger than this cannot belong to a real paper; a page count
+// beyond it would only exhaust memory (the marking window keeps one page view
+// per page as well).
+constexpr qint32 kMaxPageCount = 10000;
+
+} // namespace
+
+TPublicFuctionObject::TPublicFuctionObject(IHttpGet& http, XmlReply& xml)
+    : m_http(http), m_xml(xml) {}
+
+void TPublicFuctionObject::EscapeSpaces(QString& address) { ::EscapeSpaces(address); }
+
+void TPublicFuctionObject::StripLineBreaks(QByteArray& body) { ::StripLineBreaks(body); }
+
+// ---------------------------------------------------------------- sign-in
+
+bool TPublicFuctionObject::ValidateUser(const QString& userId, const QString& password) {
+    const bool ok = noThrow([&] {
+        const QString operMac = GetMacAddress(0);
+        RequestAddress address(ServerUrl, QStringLiteral("ValidateUser"));
+        address.add(QStringLiteral("UserId"), userId)
+            .add(QStringLiteral("Password"), password)
+            .add(QStringLiteral("OperMac"), operMac);
+        if (!fetchXml(m_http, m_xml, address) || m_xml.topLevelCount() < 2)
+            return false;
+
+        // From here on the new user and password stay even if the reply is refused.
+        UserId = userId;
+        Password = password;
+
+        QString value;
+        if (!m_xml.attribute(QStringLiteral("Name"), &value))
+            return false;
+        UserName = TrimCtl(value);
+        if (!m_xml.attribute(QStringLiteral("Descrip"), &value))
+            return false;
+        LastMessage = TrimCtl(value);
+        if (!m_xml.attribute(QStringLiteral("Login"), &value))
+            return false;
+        if (TrimCtl(value) == QStringLiteral("F"))
+            return false;
+
+        const int count = m_xml.recordCount();
+        Permissions.resize(count);
+        for (int i = 0; i < count; ++i) {
+            TMyPermissionRecord& record = Permissions[i];
+            record.PermissionId = m_xml.recordField(i, QStringLiteral("PermissionId"));
+            record.PermissionName = m_xml.recordField(i, QStringLiteral("PermissionName"));
+            record.MarkConfig = m_xml.recordField(i, QStringLiteral("MarkConfig"));
+        }
+        if (Permissions.isEmpty()) {
+            if (LastMessage.isEmpty())
+                LastMessage = QStringLiteral("您没有批阅权限,请联系管理员");
+            return false;
+        }
+        return true;
+    });
+    Validated = ok;
+    return ok;
+}
+
+QString TPublicFuctionObject::GetMacAddress(int position) {
+    if (position < 0)
+        return QString();
+    int seen = 0;
+    const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface& adapter : interfaces) {
+        if (adapter.flags().testFlag(QNetworkInterface::IsLoopBack))
+            continue;
+        // Qt writes a hardware address as "AA:BB:CC:DD:EE:FF"; only a real
+        // 6-byte address counts as an adapter here.
+        const QStringList parts = adapter.hardwareAddress().split(QLatin1Char(':'));
+        if (parts.size() != 6)
+            continue;
+        QString digits;
+        bool valid = true;
+        bool allZero = true;
+        for (const QString& part : parts) {
+            bool isHex = false;
+            const uint byte = part.toUInt(&isHex, 16);
+            if (!isHex || part.size() != 2 || byte > 0xFF) {
+                valid = false;
+                break;
+            }
+            allZero = allZero && byte == 0;
+            digits += QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+        }
+        if (!valid || allZero)
+            continue;
+        if (seen == position)
+            return digits;
+        ++seen;
+    }
+    return QString();
+}
+
+int TPublicFuctionObject::FindPermission() const {
+    for (int i = 0; i < Permissions.size(); ++i) {
+        if (Permissions[i].PermissionId == PermissionId)
+            return i;
+    }
+    return -1;
+}
+
+bool TPublicFuctionObject::ResetBufferByUser() {
+    if (TrimCtl(UserId).isEmpty())
+        return true;
+    return noThrow([&] {
+        RequestAddress address(ServerUrl, QStringLiteral("ResetBufferByUser"));
+        address.add(QStringLiteral("UserId"), UserId);
+        const HttpResult result = m_http.get(address.encoded());
+        return result.ok && isSuccessWord(result.body);
+    });
+}
+
+// ---------------------------------------------------------------- parameters
+
+bool TPublicFuctionObject::GetParam(const QString& permissionId) {
+    PermissionId = permissionId;
+    return noThrow([&] {
+        RequestAddress address(ServerUrl, QStringLiteral("GetParam"));
+        address.add(QStringLiteral("UserId"), UserId)
+            .add(QStringLiteral("PermissionId"), PermissionId);
+        if (!fetchXml(m_http, m_xml, address) || m_xml.topLevelCount() < 2)
+            return false;
+
+        const QString commaOnly = QStringLiteral(",");
+        const QString recordSeparators = QStringLiteral("(),");
+
+        // A Basic or Paper list of the wrong length is ignored, not refused:
+        // the fields keep what the previous permission left there.
+        const QStringList basic = SplitList(m_xml.field(QStringLiteral("Basic")), commaOnly);
+        if (basic.size() == 7) {
+            if (!ReadNumber(basic[0], &LowestScore) || !ReadNumber(basic[1], &FullScore)
+                || !ReadNumber(basic[2], &ScoreStep) || !ReadInteger(basic[3], &BasicItem4)
+                || !ReadInteger(basic[4], &BasicItem5))
+                return false;
+            MarkingMode = basic[5];
+            if (!ReadInteger(basic[6], &MarkingTurn))
+                return false;
+        }
+
+        const QStringList cut = SplitList(m_xml.field(QStringLiteral("Cut")), recordSeparators);
+        Cuts.resize(cut.size() / 7);
+        for (int r = 0; r < Cuts.size(); ++r) {
+            CutRegion& region = Cuts[r];
+            int* const targets[] = {&region.CutNo, &region.Page, &region.X1, &region.Y1,
+                                    &region.X2,    &region.Y2,   &region.ImageNo};
+            for (int k = 0; k < 7; ++k) {
+                if (!ReadInteger(cut[7 * r + k], targets[k]))
+                    return false;
+            }
+        }
+
+        const QStringList sub =
+            SplitList(m_xml.field(QStringLiteral("SubQuestion")), recordSeparators);
+        SubQuestions.resize(sub.size() / 6);
+        for (int r = 0; r < SubQuestions.size(); ++r) {
+            TSubQuestion& item = SubQuestions[r];
+            const int base = 6 * r;
+            item.SubQuestionId = sub[base];
+            item.SubQuestionName = sub[base + 1];
+            if (!ReadNumber(sub[base + 2], &item.LowestMark)
+                || !ReadNumber(sub[base + 3], &item.HighestMark)
+                || !ReadInteger(sub[base + 4], &item.PosX)
+                || !ReadInteger(sub[base + 5], &item.PosY))
+                return false;
+        }
+
+        const QStringList paper = SplitList(m_xml.field(QStringLiteral("Paper")), commaOnly);
+        if (paper.size() == 9) {
+            ImageRoot = paper[0];
+            if (!ReadInteger(paper[1], &StudentFolderStart)
+                || !ReadInteger(paper[2], &StudentFolderLength)
+                || !ReadInteger(paper[3], &SheetImageCount) || !ReadInteger(paper[4], &PageCount))
+                return false;
+            QuestionId = paper[5];
+            CutMode = paper[6];
+            ShowInfoBox = paper[7];
+            PaperItem9 = paper[8];
+        }
+
+        // One slot per page view plus one spare; slot 0 keeps its content.
+        if (PageCount < -1 || PageCount > kMaxPageCount)
+            return false;
+        PageSlots.resize(PageCount + 1);
+        for (int i = 1; i <= PageCount; ++i)
+            PageSlots[i] = PageSlot{0, false};
+
+        MarkDesc = m_xml.field(QStringLiteral("MarkDesc"));
+        return true;
+    });
+}
+
+void TPublicFuctionObject::SavePersonConfig(const QString& markConfig) {
+    noThrow([&] {
+        RequestAddress address(ServerUrl, QStringLiteral("SavePersonConfig"));
+        address.add(QStringLiteral("UserId"), UserId)
+            .add(QStringLiteral("PermissionId"), PermissionId)
+            .add(QStringLiteral("MarkConfig"), markConfig);
+        if (!m_http.get(address.encoded()).ok)
+            return false;
+        // The common-score menu reads the local copy, so it follows at once.
+        const int i = FindPermission();
+        if (i >= 0)
+            Permissions[i].MarkConfig = markConfig;
+        return true;
+    });
+}
+
+void TPublicFuctionObject::ResetPageSlots() {
+    for (PageSlot& slot : PageSlots)
+        slot = PageSlot{-1, false};
+}
+
+int TPublicFuctionObject::FindPageSlot(int pageNumber) const {
+    for (int i = 0; i < PageSlots.size(); ++i) {
+        if (PageSlots[i].PageNumber == pageNumber)
+            return i;
+    }
+    for (int i = 0; i < PageSlots.size(); ++i) {
+        if (!PageSlots[i].Loaded)
+            return i;
+    }
+    return 0;
+}
+
+// ---------------------------------------------------------------- paper requests
+
+bool TPublicFuctionObject::GetQuestion() {
+    return noThrow([&] {
+        RequestAddress address(ServerUrl, QStringLiteral("GetQuestion"));
+        address.add(QStringLiteral("UserId"), UserId)
+            .add(QStringLiteral("PermissionId"), PermissionId)
+            .add(QStringLiteral("FixUserId"), QString())
+            .add(QStringLiteral("IsGetFixQuestion"), QString());
+        if (!fetchXml(m_http, m_xml, address) || m_xml.topLevelCount() < 2)
+            return false;
+        // "none", "error" or an empty id are stored like any other: the
+        // paper loading tells the user.
+        StudentId = m_xml.field(QStringLiteral("StudentId"));
+        AllTurnInfo = m_xml.field(QStringLiteral("AllTurnInfo"))
+                          .replace(QLatin1Char('$'), QLatin1Char('&'));
+        return true;
+    });
+}
+
+bool TPublicFuctionObject::SaveSymbol(const QString& submarks, const QString& tag, double mark,
+                                      const QString& isExceptional,
+                                      const QString& description) {
+    const bool ok = noThrow([&] {
+        RequestAddress address(ServerUrl, QStringLiteral("SaveSymbol"));
+        address.add(QStringLiteral("UserId"), UserId)
+            .add(QStringLiteral("PermissionId"), PermissionId)
+            .add(QStringLiteral("StudentId"), StudentId)
+            .add(QStringLiteral("Mark"), FormatNumber(mark))
+            .add(QStringLiteral("Submarks"), submarks)
+            .add(QStringLiteral("Tag"), tag)
+            .add(QStringLiteral("IsExceptional"), isExceptional)
+            .add(QStringLiteral("Description"), description);
+        // Whatever the body says, a success status means the paper was taken.
+        return m_http.get(address.encoded()).ok;
+    });
+    if (!ok)
+        Messages().showMessage(QStringLiteral("交卷出错"));
+    return ok;
+}
+
+bool TPublicFuctionObject::CallBack(int serial) {
+    return noThrow([&] {
+        RequestAddress address(ServerUrl, QStringLiteral("CallBack"));
+        address.add(QStringLiteral("UserId"), UserId)
+            .add(QStringLiteral("PermissionId"), PermissionId)
+            .add(QStringLiteral("CallbackSerial"), serial);
+        if (!fetchXml(m_http, m_xml, address) || m_xml.topLevelCount() < 2)
+            return false;
+        StudentId = m_xml.field(QStringLiteral("StudentId"));
+        AllTurnInfo = m_xml.field(QStringLiteral("AllTurnInfo"))
+                          .replace(QLatin1Char('$'), QLatin1Char('&'));
+        CallBackTag =
+            m_xml.field(QStringLiteral("Tag")).replace(QLatin1Char('$'), QLatin1Char('&'));
+        CallBackMark = m_xml.field(QStringLiteral("Mark"));
+        return true;
+    });
+}
+
+bool TPublicFuctionObject::GetInfoParam() {
+    return noThrow([&] {
+        RequestAddress address(ServerUrl, QStringLiteral("GetInfoParam"));
+        address.add(QStringLiteral("StudentId"), StudentId)
+            .add(QStringLiteral("QuestionId"), QuestionId);
+        if (!fetchXml(m_http, m_xml, address))
+            return false;
+        // A reply without a root element means "no box": the viewer keeps
+        // the coordinates it has.
+        if (m_xml.topLevelCount() < 2)
+            return true;
+        const QString names[] = {QStringLiteral("InfoStartX"), QStringLiteral("InfoStartY"),
+                                 QStringLiteral("InfoEndX"), QStringLiteral("InfoEndY")};
+        qint32* const targets[] = {&InfoStartX, &InfoStartY, &InfoEndX, &InfoEndY};
+        for (int k = 0; k < 4; ++k) {
+            bool found = false;
+            const QString text = m_xml.rawField(names[k], &found);
+            if (!found || !ReadInteger(text, targets[k]))
+                return false;
+        }
+        return true;
+    });
+}
+
+bool TPublicFuctionObject::ChangePassword(const QString& newPassword) {
+    return noThrow([&] {
+        RequestAddress address(ServerUrl, QStringLiteral("ChangePassword"));
+        address.add(QStringLiteral("UserId"), UserId)
+            .add(QStringLiteral("OldPassword"), Password)
+            .add(QStringLiteral("NewPassword"), newPassword);
+        const HttpResult result = m_http.get(address.encoded());
+        if (!result.ok || !isSuccessWord(result.body))
+            return false;
+        Password = newPassword;
+        return true;
+    });
+}
+
+// ---------------------------------------------------------------- image addresses
+
+QString TPublicFuctionObject::permissionFolder() const { return PermissionId.left(2); }
+
+QString TPublicFuctionObject::studentFolder() const {
+    const qsizetype start = qMax<qsizetype>(StudentFolderStart, 1) - 1;
+    if (start >= StudentId.size() || StudentFolderLength <= 0)
+        return QString();
+    return StudentId.mid(start, StudentFolderLength);
+}
+
+QString TPublicFuctionObject::imageAddress(const QString& file) const {
+    RequestAddress address(ServerUrl, QStringLiteral("GetImageFile"));
+    address.add(QStringLiteral("File"), file);
+    return QString::fromLatin1(address.encoded());
+}
+
+QString TPublicFuctionObject::PageImageAddress(int n) const {
+    const QChar sep = QLatin1Char('\\');
+    return imageAddress(ImageRoot + sep + permissionFolder() + sep + studentFolder() + sep
+                        + StudentId + QLatin1Char('_') + QString::number(n)
+                        + QStringLiteral(".jpg"));
+}
+
+QString TPublicFuctionObject::CutImageAddress(int n) const { return PageImageAddress(n); }
+
+QString TPublicFuctionObject::SheetImageAddress(int n) const {
+    if (CutMode != QStringLiteral("定制"))
+        return PageImageAddress(n);
+    const QChar sep = QLatin1Char('\\');
+    return imageAddress(ImageRoot + sep + permissionFolder() + QStringLiteral("\\info\\")
+                        + studentFolder() + sep + StudentId + QLatin1Char('_')
+                        + QString::number(n) + QStringLiteral("F.jpg"));
+}
