@@ -1,0 +1,163 @@
+// Request addresses and the GET facade, over real loopback HTTP.
+#include "GbkText.h"
+#include "HttpGet.h"
+#include "RequestAddress.h"
+#include "ScriptedServer.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTcpServer>
+
+#include <gtest/gtest.h>
+
+namespace {
+QString serverUrl(const ScriptedServer& server) {
+    return QStringLiteral("http://") + server.address();
+}
+
+// A loopback port with nothing listening on it.
+int closedPort() {
+    QTcpServer probe;
+    EXPECT_TRUE(probe.listen(QHostAddress::LocalHost));
+    const int port = probe.serverPort();
+    probe.close();
+    return port;
+}
+} // namespace
+
+TEST(RequestAddress, BuildsNamesAndValuesInOrder) {
+    const QByteArray address = RequestAddress(QStringLiteral("http://127.0.0.1:18080"),
+                                              QStringLiteral("GetParam"))
+                                   .add(QStringLiteral("UserId"), QStringLiteral("t01"))
+                                   .add(QStringLiteral("PermissionId"), 12)
+                                   .add(QStringLiteral("Empty"), QString())
+                                   .encoded();
+    EXPECT_EQ(address, QByteArray("http://127.0.0.1:18080/GetParam?UserId=t01&PermissionId=12&Empty="));
+}
+
+TEST(RequestAddress, ServerPartKeepsWhatWasTyped) {
+    EXPECT_EQ(EncodeServerUrl(QStringLiteral("http://my host:80/sub")),
+              QByteArray("http://my%20host:80/sub"));
+    EXPECT_EQ(EncodeServerUrl(QStringLiteral("http://评卷")), QByteArray("http://%C6%C0%BE%ED"));
+}
+
+TEST(RequestAddress, ValuesReachTheServerAsTheirGbkBytes) {
+    ScriptedServer server;
+    server.setReply(QStringLiteral("SaveSymbol"), "ok");
+    QtHttpGet http;
+    const QString values[] = {
+        QStringLiteral("a b"), QStringLiteral("x&UserId=evil"), QStringLiteral("a=b"),
+        QStringLiteral("#frag"), QStringLiteral("1+1"), QStringLiteral("100%"),
+        QStringLiteral("成功 好"), QStringLiteral("~-._"),
+    };
+    for (const QString& value : values) {
+        server.clearRequests();
+        const QByteArray address = RequestAddress(serverUrl(server), QStringLiteral("SaveSymbol"))
+                                       .add(QStringLiteral("UserId"), QStringLiteral("t01"))
+                                       .add(QStringLiteral("Description"), value)
+                                       .encoded();
+        const HttpResult result = http.get(address);
+        ASSERT_TRUE(result.ok) << value.toStdString() << " " << result.error.toStdString();
+        const QList<QByteArray> targets = server.requestsFor(QStringLiteral("SaveSymbol"));
+        ASSERT_EQ(targets.size(), 1);
+        // The request line carries exactly the address's path and query.
+        EXPECT_EQ(targets.first(), address.mid(address.indexOf('/', 7)));
+        EXPECT_EQ(QueryValue(targets.first(), "UserId"), QStringLiteral("t01"));
+        EXPECT_EQ(QueryValue(targets.first(), "Description"), value);
+        const QByteArray raw = targets.first().mid(targets.first().indexOf("Description=") + 12);
+        EXPECT_EQ(QByteArray::fromPercentEncoding(raw), gbk::encode(value));
+    }
+    // Non-UTF-8 escapes pass Qt's URL handling untouched.
+    server.clearRequests();
+    http.get(RequestAddress(serverUrl(server), QStringLiteral("SaveSymbol"))
+                 .add(QStringLiteral("Tag"), QStringLiteral("成功 好"))
+                 .encoded());
+    ASSERT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(server.requests().first(), QByteArray("/SaveSymbol?Tag=%B3%C9%B9%A6%20%BA%C3"));
+}
+
+TEST(HttpGet, ReturnsTheBodyBytesUnchanged) {
+    ScriptedServer server;
+    const QByteArray body = GbkXml(QStringLiteral("<R><Name>张三</Name></R>")) + "\r\n\x01\xFF";
+    server.setReply(QStringLiteral("GetQuestion"), body);
+    QtHttpGet http;
+    const HttpResult result =
+        http.get(RequestAddress(serverUrl(server), QStringLiteral("GetQuestion")).encoded());
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(result.status, 200);
+    EXPECT_EQ(result.body, body);
+    EXPECT_FALSE(QApplication::overrideCursor()); // the wait cursor is gone again
+}
+
+TEST(HttpGet, FailuresAreReportedWithoutTheAddress) {
+    ScriptedServer server;
+    server.setReply(QStringLiteral("Broken"), "oops", 500);
+    server.setReply(QStringLiteral("Moved"), "", 302);
+    server.setDropConnection(QStringLiteral("Dropped"));
+    const struct {
+        QString command;
+        int status;
+    } cases[] = {
+        {QStringLiteral("Broken"), 500},
+        {QStringLiteral("Unscripted"), 404},
+        {QStringLiteral("Moved"), 302},
+        {QStringLiteral("Dropped"), -1},
+    };
+    QtHttpGet http;
+    for (const auto& c : cases) {
+        const QByteArray address = RequestAddress(serverUrl(server), c.command)
+                                       .add(QStringLiteral("Password"), QStringLiteral("secret"))
+                                       .encoded();
+        const HttpResult result = http.get(address);
+        EXPECT_FALSE(result.ok) << c.command.toStdString();
+        if (c.status >= 0) {
+            EXPECT_EQ(result.status, c.status) << c.command.toStdString();
+        }
+        EXPECT_FALSE(result.error.isEmpty());
+        EXPECT_FALSE(result.error.contains(QStringLiteral("secret"))) << result.error.toStdString();
+        EXPECT_FALSE(result.error.contains(QStringLiteral("127.0.0.1"))) << result.error.toStdString();
+    }
+    EXPECT_EQ(server.requestsFor(QStringLiteral("Dropped")).size(), 1);
+    EXPECT_FALSE(QApplication::overrideCursor());
+}
+
+TEST(HttpGet, RefusedConnectionFails) {
+    QtHttpGet http;
+    const HttpResult result = http.get(QByteArray("http://127.0.0.1:") +
+                                       QByteArray::number(closedPort()) + "/ValidateUser?UserId=a");
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.status, 0);
+}
+
+TEST(HttpGet, InvalidAddressFailsWithoutRequest) {
+    QtHttpGet http;
+    EXPECT_FALSE(http.get("http://127.0.0.1:1/a b").ok);
+    EXPECT_FALSE(http.get("not an address").ok);
+}
+
+TEST(HttpGet, SilentServerTimesOut) {
+    ScriptedServer server;
+    server.setReply(QStringLiteral("GetParam"), "late");
+    server.setDelayMs(1500);
+    QtHttpGet http(300);
+    QElapsedTimer clock;
+    clock.start();
+    const HttpResult result =
+        http.get(RequestAddress(serverUrl(server), QStringLiteral("GetParam")).encoded());
+    EXPECT_LT(clock.elapsed(), 1200); // gave up before the reply came
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.body.isEmpty());
+}
+
+TEST(HttpGet, ReplyBeyondTheSizeCapFails) {
+    ScriptedServer server;
+    server.setReply(QStringLiteral("Small"), QByteArray(1000, 'x'));
+    server.setReply(QStringLiteral("Big"), QByteArray(1001, 'x'));
+    server.setReply(QStringLiteral("Huge"), QByteArray(512 * 1024, 'x'));
+    QtHttpGet http(30000, 1000);
+    EXPECT_TRUE(http.get(RequestAddress(serverUrl(server), QStringLiteral("Small")).encoded()).ok);
+    EXPECT_FALSE(http.get(RequestAddress(serverUrl(server), QStringLiteral("Big")).encoded()).ok);
+    const HttpResult huge = http.get(RequestAddress(serverUrl(server), QStringLiteral("Huge")).encoded());
+    EXPECT_FALSE(huge.ok);
+    EXPECT_TRUE(huge.body.isEmpty());
+}

@@ -1,0 +1,201 @@
+// The shared text rules: GBK bytes, trimming, address and reply cleaning,
+// number format and reading, list splitting, query value encoding.
+#include "GbkText.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+TEST(GbkText, EncodesChineseAsTwoBytesEach) {
+    EXPECT_EQ(gbk::encode(QStringLiteral("成功")), QByteArray("\xB3\xC9\xB9\xA6"));
+    EXPECT_EQ(gbk::decode(QByteArray("\xB3\xC9\xB9\xA6")), QStringLiteral("成功"));
+}
+
+TEST(GbkText, CharacterOutsideGbkBecomesOneQuestionMark) {
+    // U+1F600 (an emoji) has no GBK form.
+    const QString text = QStringLiteral("a") + QString::fromUcs4(U"\U0001F600") + QStringLiteral("成");
+    EXPECT_EQ(gbk::encode(text), QByteArray("a?\xB3\xC9"));
+}
+
+TEST(GbkText, ByteCount) {
+    const struct {
+        QString text;
+        int bytes;
+    } cases[] = {
+        {QString(), 0},
+        {QStringLiteral("abc 12"), 6},
+        {QStringLiteral("评卷"), 4},
+        {QStringLiteral("第1题:好"), 8},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(gbk::byteCount(c.text), c.bytes) << c.text.toStdString();
+}
+
+TEST(GbkText, TrimCtlRemovesCodesUpTo32AtBothEnds) {
+    const struct {
+        QString in;
+        QString out;
+    } cases[] = {
+        {QStringLiteral(" \t\r\n成功\r\n "), QStringLiteral("成功")},
+        {QStringLiteral("\x01" "a b\x1F"), QStringLiteral("a b")},
+        {QStringLiteral("  "), QString()},
+        {QStringLiteral("\u3000x\u3000"), QStringLiteral("\u3000x\u3000")}, // ideographic space is above 32
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(TrimCtl(c.in), c.out) << c.in.toStdString();
+        EXPECT_EQ(TrimCtl(gbk::encode(c.in)), gbk::encode(c.out)) << c.in.toStdString();
+    }
+}
+
+TEST(GbkText, EscapeSpacesReplacesEverySpace) {
+    QString address = QStringLiteral("http://my host/Cmd?A=a b  c");
+    EscapeSpaces(address);
+    EXPECT_EQ(address, QStringLiteral("http://my%20host/Cmd?A=a%20b%20%20c"));
+}
+
+TEST(GbkText, StripLineBreaksRemovesOnlyCrLfPairs) {
+    const struct {
+        QByteArray in;
+        QByteArray out;
+    } cases[] = {
+        {"a\r\nb\r\n", "ab"},
+        {"a\rb\nc", "a\rb\nc"},
+        {"a\n\r\nb", "a\nb"},
+        {"\r\r\n\n", "\r\n"},
+    };
+    for (const auto& c : cases) {
+        QByteArray bytes = c.in;
+        StripLineBreaks(bytes);
+        EXPECT_EQ(bytes, c.out);
+        QString text = QString::fromLatin1(c.in);
+        StripLineBreaks(text);
+        EXPECT_EQ(text, QString::fromLatin1(c.out));
+    }
+}
+
+TEST(GbkText, FormatNumber) {
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {
+        {5, "5"},
+        {2.5, "2.5"},
+        {0, "0"},
+        {-0.0, "0"},
+        {0.25, "0.25"},
+        {-3.5, "-3.5"},
+        {-12, "-12"},
+        {1.0 / 3, "0.333333333333333"},
+        {20.0 / 3, "6.66666666666667"},
+        {0.1 + 0.2, "0.3"},
+        {100, "100"},
+        {0.00001, "0.00001"},
+        {1e-6, "1E-6"},
+        {-1.5e-7, "-1.5E-7"},
+        {999999999999999, "999999999999999"},
+        {1e15, "1E15"},
+        {1e20, "1E20"},
+        {123456.789, "123456.789"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatNumber(c.value), QString::fromLatin1(c.text)) << c.text;
+}
+
+TEST(GbkText, ReadNumber) {
+    const struct {
+        const char* text;
+        bool reads;
+        double value;
+    } cases[] = {
+        {"5", true, 5},
+        {"2.5", true, 2.5},
+        {" 5", true, 5},
+        {"+3", true, 3},
+        {"-1", true, -1},
+        {"1e3", true, 1000},
+        {"1.5E-2", true, 0.015},
+        {".5", true, 0.5},
+        {"5.", true, 5},
+        {"5 ", false, 0},
+        {"?", false, 0},
+        {"X", false, 0},
+        {"1.2.3", false, 0},
+        {".", false, 0},
+        {"", false, 0},
+        {"-", false, 0},
+        {"1e", false, 0},
+        {"2,5", false, 0},
+        {"1e999", false, 0},
+    };
+    for (const auto& c : cases) {
+        double value = -99;
+        EXPECT_EQ(ReadNumber(QString::fromLatin1(c.text), &value), c.reads) << c.text;
+        if (c.reads) {
+            EXPECT_DOUBLE_EQ(value, c.value) << c.text;
+        }
+    }
+    EXPECT_FALSE(ReadNumber(QStringLiteral("５"))); // full-width digit
+}
+
+TEST(GbkText, ReadInteger) {
+    const struct {
+        const char* text;
+        bool reads;
+        int value;
+    } cases[] = {
+        {"0", true, 0},      {"42", true, 42},   {"-7", true, -7},     {"+7", true, 7},
+        {"2147483647", true, 2147483647},        {"-2147483648", true, -2147483647 - 1},
+        {"2147483648", false, 0},                {"", false, 0},       {"1.0", false, 0},
+        {" 1", false, 0},    {"1a", false, 0},   {"-", false, 0},
+    };
+    for (const auto& c : cases) {
+        int value = -99;
+        EXPECT_EQ(ReadInteger(QString::fromLatin1(c.text), &value), c.reads) << c.text;
+        if (c.reads) {
+            EXPECT_EQ(value, c.value) << c.text;
+        }
+    }
+}
+
+TEST(GbkText, SplitList) {
+    const struct {
+        QString text;
+        QString separators;
+        QStringList items;
+    } cases[] = {
+        {QStringLiteral("a,b,c"), QStringLiteral(","), {"a", "b", "c"}},
+        {QStringLiteral(",a,,b,"), QStringLiteral(","), {"a", "b"}},
+        {QStringLiteral(" a , b"), QStringLiteral(","), {" a ", " b"}},
+        {QStringLiteral("a\r\nb\nc"), QStringLiteral(","), {"a", "b", "c"}},
+        {QStringLiteral("a,\r\n\r\nb"), QStringLiteral(","), {"a", "b"}},
+        {QStringLiteral("(1,2)(3,4)"), QStringLiteral("(),"), {"1", "2", "3", "4"}},
+        {QStringLiteral("'a,b',c"), QStringLiteral(","), {"'a,b'", "c"}},
+        {QStringLiteral("\"x(y)\"(z)"), QStringLiteral("(),"), {"\"x(y)\"", "z"}},
+        {QStringLiteral("'a\"b',c"), QStringLiteral(","), {"'a\"b'", "c"}},
+        {QStringLiteral("x'open,rest"), QStringLiteral(","), {"x'open,rest"}},
+        {QStringLiteral(",,,"), QStringLiteral(","), {}},
+        {QString(), QStringLiteral(","), {}},
+        {QStringLiteral("评卷,第一题,成功"), QStringLiteral(","), {"评卷", "第一题", "成功"}},
+        // U+7698 is GBK xx 7C ("|") and U+7669 is xx 5D ("]"): a split on
+        // bytes would cut them; on characters they stay whole.
+        {QStringLiteral("\u7698|\u7669\u7698|"), QStringLiteral("|"), {"\u7698", "\u7669\u7698"}},
+        {QStringLiteral("[\u7669]\u7669"), QStringLiteral("[]"), {"\u7669", "\u7669"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SplitList(c.text, c.separators), c.items) << c.text.toStdString();
+}
+
+TEST(GbkText, PercentEncodeGbk) {
+    const struct {
+        QString value;
+        QByteArray encoded;
+    } cases[] = {
+        {QStringLiteral("AZaz09-._~"), "AZaz09-._~"},
+        {QStringLiteral("a b"), "a%20b"},
+        {QStringLiteral("&=#+%?/"), "%26%3D%23%2B%25%3F%2F"},
+        {QStringLiteral("成功"), "%B3%C9%B9%A6"},
+        {QString(), ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PercentEncodeGbk(c.value), c.encoded) << c.value.toStdString();
+}
