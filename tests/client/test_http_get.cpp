@@ -161,3 +161,18 @@ TEST(HttpGet, ReplyBeyondTheSizeCapFails) {
     EXPECT_FALSE(huge.ok);
     EXPECT_TRUE(huge.body.isEmpty());
 }
+
+TEST(ScriptedServer, QueuedRepliesComeBeforeTheStandingOne) {
+    ScriptedServer server;
+    server.setReply(QStringLiteral("GetQuestion"), "standing");
+    server.queueReply(QStringLiteral("GetQuestion"), "first");
+    server.queueReply(QStringLiteral("GetQuestion"), "second", 500);
+    QtHttpGet http;
+    const QByteArray address = RequestAddress(serverUrl(server), QStringLiteral("GetQuestion")).encoded();
+    EXPECT_EQ(http.get(address).body, QByteArray("first"));
+    EXPECT_EQ(http.get(address).status, 500);
+    EXPECT_EQ(http.get(address).body, QByteArray("standing"));
+    EXPECT_EQ(http.get(address).body, QByteArray("standing"));
+    EXPECT_EQ(server.requestsFor(QStringLiteral("GetQuestion")).size(), 4);
+    EXPECT_TRUE(server.requestsFor(QStringLiteral("GetParam")).isEmpty());
+}
