@@ -46,9 +46,13 @@ constexpr qint32 kMaxPageCount = 10000;
 TPublicFuctionObject::TPublicFuctionObject(IHttpGet& http, XmlReply& xml)
     : m_http(http), m_xml(xml) {}
 
-void TPublicFuctionObject::EscapeSpaces(QString& address) { ::EscapeSpaces(address); }
+void TPublicFuctionObject::EscapeSpaces(QString& address) {
+    ::EscapeSpaces(address);
+}
 
-void TPublicFuctionObject::StripLineBreaks(QByteArray& body) { ::StripLineBreaks(body); }
+void TPublicFuctionObject::StripLineBreaks(QByteArray& body) {
+    ::StripLineBreaks(body);
+}
 
 // ---------------------------------------------------------------- sign-in
 
@@ -169,9 +173,9 @@ bool TPublicFuctionObject::GetParam(const QString& permissionId) {
         // the fields keep what the previous permission left there.
         const QStringList basic = SplitList(m_xml.field(QStringLiteral("Basic")), commaOnly);
         if (basic.size() == 7) {
-            if (!ReadNumber(basic[0], &LowestScore) || !ReadNumber(basic[1], &FullScore)
-                || !ReadNumber(basic[2], &ScoreStep) || !ReadInteger(basic[3], &BasicItem4)
-                || !ReadInteger(basic[4], &BasicItem5))
+            if (!ReadNumber(basic[0], &LowestScore) || !ReadNumber(basic[1], &FullScore) ||
+                !ReadNumber(basic[2], &ScoreStep) || !ReadInteger(basic[3], &BasicItem4) ||
+                !ReadInteger(basic[4], &BasicItem5))
                 return false;
             MarkingMode = basic[5];
             if (!ReadInteger(basic[6], &MarkingTurn))
@@ -182,7 +186,7 @@ bool TPublicFuctionObject::GetParam(const QString& permissionId) {
         Cuts.resize(cut.size() / 7);
         for (int r = 0; r < Cuts.size(); ++r) {
             CutRegion& region = Cuts[r];
-            int* const targets[] = {&region.CutNo, &region.Page, &region.X1, &region.Y1,
+            int* const targets[] = {&region.CutNo, &region.Page, &region.X1,     &region.Y1,
                                     &region.X2,    &region.Y2,   &region.ImageNo};
             for (int k = 0; k < 7; ++k) {
                 if (!ReadInteger(cut[7 * r + k], targets[k]))
@@ -198,19 +202,18 @@ bool TPublicFuctionObject::GetParam(const QString& permissionId) {
             const int base = 6 * r;
             item.SubQuestionId = sub[base];
             item.SubQuestionName = sub[base + 1];
-            if (!ReadNumber(sub[base + 2], &item.LowestMark)
-                || !ReadNumber(sub[base + 3], &item.HighestMark)
-                || !ReadInteger(sub[base + 4], &item.PosX)
-                || !ReadInteger(sub[base + 5], &item.PosY))
+            if (!ReadNumber(sub[base + 2], &item.LowestMark) ||
+                !ReadNumber(sub[base + 3], &item.HighestMark) ||
+                !ReadInteger(sub[base + 4], &item.PosX) || !ReadInteger(sub[base + 5], &item.PosY))
                 return false;
         }
 
         const QStringList paper = SplitList(m_xml.field(QStringLiteral("Paper")), commaOnly);
         if (paper.size() == 9) {
             ImageRoot = paper[0];
-            if (!ReadInteger(paper[1], &StudentFolderStart)
-                || !ReadInteger(paper[2], &StudentFolderLength)
-                || !ReadInteger(paper[3], &SheetImageCount) || !ReadInteger(paper[4], &PageCount))
+            if (!ReadInteger(paper[1], &StudentFolderStart) ||
+                !ReadInteger(paper[2], &StudentFolderLength) ||
+                !ReadInteger(paper[3], &SheetImageCount) || !ReadInteger(paper[4], &PageCount))
                 return false;
             QuestionId = paper[5];
             CutMode = paper[6];
@@ -277,15 +280,14 @@ bool TPublicFuctionObject::GetQuestion() {
         // "none", "error" or an empty id are stored like any other: the
         // paper loading tells the user.
         StudentId = m_xml.field(QStringLiteral("StudentId"));
-        AllTurnInfo = m_xml.field(QStringLiteral("AllTurnInfo"))
-                          .replace(QLatin1Char('$'), QLatin1Char('&'));
+        AllTurnInfo =
+            m_xml.field(QStringLiteral("AllTurnInfo")).replace(QLatin1Char('$'), QLatin1Char('&'));
         return true;
     });
 }
 
 bool TPublicFuctionObject::SaveSymbol(const QString& submarks, const QString& tag, double mark,
-                                      const QString& isExceptional,
-                                      const QString& description) {
+                                      const QString& isExceptional, const QString& description) {
     const bool ok = noThrow([&] {
         RequestAddress address(ServerUrl, QStringLiteral("SaveSymbol"));
         address.add(QStringLiteral("UserId"), UserId)
@@ -313,8 +315,8 @@ bool TPublicFuctionObject::CallBack(int serial) {
         if (!fetchXml(m_http, m_xml, address) || m_xml.topLevelCount() < 2)
             return false;
         StudentId = m_xml.field(QStringLiteral("StudentId"));
-        AllTurnInfo = m_xml.field(QStringLiteral("AllTurnInfo"))
-                          .replace(QLatin1Char('$'), QLatin1Char('&'));
+        AllTurnInfo =
+            m_xml.field(QStringLiteral("AllTurnInfo")).replace(QLatin1Char('$'), QLatin1Char('&'));
         CallBackTag =
             m_xml.field(QStringLiteral("Tag")).replace(QLatin1Char('$'), QLatin1Char('&'));
         CallBackMark = m_xml.field(QStringLiteral("Mark"));
@@ -362,7 +364,9 @@ bool TPublicFuctionObject::ChangePassword(const QString& newPassword) {
 
 // ---------------------------------------------------------------- image addresses
 
-QString TPublicFuctionObject::permissionFolder() const { return PermissionId.left(2); }
+QString TPublicFuctionObject::permissionFolder() const {
+    return PermissionId.left(2);
+}
 
 QString TPublicFuctionObject::studentFolder() const {
     const qsizetype start = qMax<qsizetype>(StudentFolderStart, 1) - 1;
@@ -379,18 +383,19 @@ QString TPublicFuctionObject::imageAddress(const QString& file) const {
 
 QString TPublicFuctionObject::PageImageAddress(int n) const {
     const QChar sep = QLatin1Char('\\');
-    return imageAddress(ImageRoot + sep + permissionFolder() + sep + studentFolder() + sep
-                        + StudentId + QLatin1Char('_') + QString::number(n)
-                        + QStringLiteral(".jpg"));
+    return imageAddress(ImageRoot + sep + permissionFolder() + sep + studentFolder() + sep +
+                        StudentId + QLatin1Char('_') + QString::number(n) + QStringLiteral(".jpg"));
 }
 
-QString TPublicFuctionObject::CutImageAddress(int n) const { return PageImageAddress(n); }
+QString TPublicFuctionObject::CutImageAddress(int n) const {
+    return PageImageAddress(n);
+}
 
 QString TPublicFuctionObject::SheetImageAddress(int n) const {
     if (CutMode != QStringLiteral("定制"))
         return PageImageAddress(n);
     const QChar sep = QLatin1Char('\\');
-    return imageAddress(ImageRoot + sep + permissionFolder() + QStringLiteral("\\info\\")
-                        + studentFolder() + sep + StudentId + QLatin1Char('_')
-                        + QString::number(n) + QStringLiteral("F.jpg"));
+    return imageAddress(ImageRoot + sep + permissionFolder() + QStringLiteral("\\info\\") +
+                        studentFolder() + sep + StudentId + QLatin1Char('_') + QString::number(n) +
+                        QStringLiteral("F.jpg"));
 }
