@@ -55,10 +55,20 @@ void BM_RenderHundredMarksAt100(benchmark::State& state) {
         o.width = 120;
         o.height = 40;
         switch (i % 5) {
-        case 0: o.kind = ObjectKind::Line; break;
-        case 1: o.kind = ObjectKind::Box; break;
-        case 2: o.kind = ObjectKind::Ellipse; break;
-        case 3: o.kind = ObjectKind::Text; o.text = "X"; o.penStyle = PenStyle::Clear; break;
+        case 0:
+            o.kind = ObjectKind::Line;
+            break;
+        case 1:
+            o.kind = ObjectKind::Box;
+            break;
+        case 2:
+            o.kind = ObjectKind::Ellipse;
+            break;
+        case 3:
+            o.kind = ObjectKind::Text;
+            o.text = "X";
+            o.penStyle = PenStyle::Clear;
+            break;
         case 4: // a half-transparent score text
             o.kind = ObjectKind::Text;
             o.text = "2.5";

@@ -71,9 +71,13 @@ bool ImageView::loadPicture(const QString& address) {
     return !loaded.isNull();
 }
 
-void ImageView::setPictureLoader(PictureLoader loader) { m_loader = std::move(loader); }
+void ImageView::setPictureLoader(PictureLoader loader) {
+    m_loader = std::move(loader);
+}
 
-void ImageView::setDefaultPictureLoader(PictureLoader loader) { DefaultLoader() = std::move(loader); }
+void ImageView::setDefaultPictureLoader(PictureLoader loader) {
+    DefaultLoader() = std::move(loader);
+}
 
 // --- Vector layer ----------------------------------------------------------
 
@@ -127,7 +131,8 @@ double ImageView::zoomForFit() const {
         return 100.0;
     // The whole picture fits, so no scroll bar shows.
     const QSize avail = maximumViewportSize();
-    return 100.0 * std::min(double(avail.width()) / m_image.width(), double(avail.height()) / m_image.height());
+    return 100.0 * std::min(double(avail.width()) / m_image.width(),
+                            double(avail.height()) / m_image.height());
 }
 
 double ImageView::zoomForFitWidth() const {
@@ -137,7 +142,8 @@ double ImageView::zoomForFitWidth() const {
     double z = double(avail.width()) / m_image.width();
     // A picture taller than the view at that zoom brings a vertical bar,
     // which takes width away.
-    if (m_image.height() * z > avail.height() && verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff)
+    if (m_image.height() * z > avail.height() &&
+        verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff)
         z = double(avail.width() - verticalScrollBar()->sizeHint().width()) / m_image.width();
     return 100.0 * std::max(z, 0.0001);
 }
@@ -147,15 +153,20 @@ double ImageView::zoomForFitHeight() const {
         return 100.0;
     const QSize avail = maximumViewportSize();
     double z = double(avail.height()) / m_image.height();
-    if (m_image.width() * z > avail.width() && horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff)
+    if (m_image.width() * z > avail.width() &&
+        horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff)
         z = double(avail.height() - horizontalScrollBar()->sizeHint().height()) / m_image.height();
     return 100.0 * std::max(z, 0.0001);
 }
 
 // --- Scrolling -------------------------------------------------------------
 
-int ImageView::scrollX() const { return horizontalScrollBar()->value(); }
-int ImageView::scrollY() const { return verticalScrollBar()->value(); }
+int ImageView::scrollX() const {
+    return horizontalScrollBar()->value();
+}
+int ImageView::scrollY() const {
+    return verticalScrollBar()->value();
+}
 
 void ImageView::setScroll(int x, int y) {
     // QScrollBar clamps to its range.
@@ -241,7 +252,9 @@ void ImageView::select(int x1, int y1, int x2, int y2) {
     requestRepaint();
 }
 
-void ImageView::select(const QRect& r) { select(r.x(), r.y(), r.x() + r.width(), r.y() + r.height()); }
+void ImageView::select(const QRect& r) {
+    select(r.x(), r.y(), r.x() + r.width(), r.y() + r.height());
+}
 
 void ImageView::clearSelection() {
     if (m_selection.isNull())
@@ -283,7 +296,9 @@ bool ImageView::pasteSelectionTo(ImageView& target, QPoint topLeft) const {
 
 // --- Painting --------------------------------------------------------------
 
-void ImageView::suspendPainting() { ++m_suspendCount; }
+void ImageView::suspendPainting() {
+    ++m_suspendCount;
+}
 
 void ImageView::resumePainting() {
     if (m_suspendCount == 0)
@@ -319,8 +334,9 @@ void ImageView::paintEvent(QPaintEvent* event) {
     RenderLayer(p, m_layer, scale(), offset, m_transparencyRendering);
 
     if (hasSelection()) {
-        const QRectF r(m_selection.x() * scale() + offset.x(), m_selection.y() * scale() + offset.y(),
-                       m_selection.width() * scale() - 1, m_selection.height() * scale() - 1);
+        const QRectF r(m_selection.x() * scale() + offset.x(),
+                       m_selection.y() * scale() + offset.y(), m_selection.width() * scale() - 1,
+                       m_selection.height() * scale() - 1);
         p.setPen(QPen(Qt::black, 1, Qt::DashLine));
         p.setBrush(Qt::NoBrush);
         p.drawRect(r);

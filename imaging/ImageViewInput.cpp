@@ -15,7 +15,9 @@ namespace imaging {
 
 namespace {
 
-QPoint FloorPoint(QPointF p) { return QPoint(int(std::floor(p.x())), int(std::floor(p.y()))); }
+QPoint FloorPoint(QPointF p) {
+    return QPoint(int(std::floor(p.x())), int(std::floor(p.y())));
+}
 
 ObjectKind KindOf(ImageView::Tool tool) {
     switch (tool) {
@@ -47,7 +49,8 @@ void ImageView::keyPressEvent(QKeyEvent* event) {
 }
 
 void ImageView::wheelEvent(QWheelEvent* event) {
-    const int delta = event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
+    const int delta =
+        event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
     if (delta == 0 || m_image.isNull()) {
         event->ignore();
         return;
@@ -93,7 +96,8 @@ void ImageView::mousePressEvent(QMouseEvent* event) {
 void ImageView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint viewPos = event->position().toPoint();
     if (m_pressed && (event->buttons() & Qt::LeftButton)) {
-        if (!m_dragged && (viewPos - m_pressView).manhattanLength() >= QApplication::startDragDistance())
+        if (!m_dragged &&
+            (viewPos - m_pressView).manhattanLength() >= QApplication::startDragDistance())
             m_dragged = true;
         m_currentImage = FloorPoint(viewToImage(viewPos));
         if (m_dragged) {
@@ -139,12 +143,13 @@ void ImageView::mouseReleaseEvent(QMouseEvent* event) {
     requestRepaint();
 }
 
-ObjectHandle ImageView::objectCreatedFromDrag(QPoint pressImage, QPoint releaseImage, bool dragged) {
+ObjectHandle ImageView::objectCreatedFromDrag(QPoint pressImage, QPoint releaseImage,
+                                              bool dragged) {
     VectorObject o = m_template;
     o.kind = KindOf(m_tool);
     // A click gives the default extent: 64 pixels, both ends included.
-    const QPoint end = dragged ? releaseImage
-                               : pressImage + QPoint(kDefaultExtent - 1, kDefaultExtent - 1);
+    const QPoint end =
+        dragged ? releaseImage : pressImage + QPoint(kDefaultExtent - 1, kDefaultExtent - 1);
     SetExtentFromPoints(o, pressImage, end);
     return m_layer.add(o);
 }

@@ -73,7 +73,8 @@ void DrawOpaque(QPainter& p, const VectorObject& o, double scale, QPointF offset
         p.setRenderHint(QPainter::Antialiasing, false);
         p.setPen(OutlinePen(o, scale));
         const QPointF a((o.left + 0.5) * scale + offset.x(), (o.top + 0.5) * scale + offset.y());
-        const QPointF b((o.right() + 0.5) * scale + offset.x(), (o.bottom() + 0.5) * scale + offset.y());
+        const QPointF b((o.right() + 0.5) * scale + offset.x(),
+                        (o.bottom() + 0.5) * scale + offset.y());
         p.drawLine(a, b);
         break;
     }
@@ -128,7 +129,8 @@ QRectF PaintedRect(const VectorObject& o, double scale, QPointF offset) {
 
 } // namespace
 
-void RenderObject(QPainter& painter, const VectorObject& o, double scale, QPointF offset, bool blend) {
+void RenderObject(QPainter& painter, const VectorObject& o, double scale, QPointF offset,
+                  bool blend) {
     if (!o.visible)
         return;
     const bool translucent = blend && (o.transparency < 255 || o.highlighter);
@@ -164,7 +166,8 @@ void RenderObject(QPainter& painter, const VectorObject& o, double scale, QPoint
     painter.restore();
 }
 
-void RenderLayer(QPainter& painter, const VectorLayer& layer, double scale, QPointF offset, bool blend) {
+void RenderLayer(QPainter& painter, const VectorLayer& layer, double scale, QPointF offset,
+                 bool blend) {
     for (int i = 0; i < layer.count(); ++i)
         if (const VectorObject* o = layer.object(layer.handleAt(i)))
             RenderObject(painter, *o, scale, offset, blend);
@@ -173,7 +176,8 @@ void RenderLayer(QPainter& painter, const VectorLayer& layer, double scale, QPoi
 void InstallFontSubstitutions() {
     // The marks name Windows faces; on Linux Qt would otherwise fall back to
     // a face without Chinese glyphs for some of them.
-    const QStringList serif = {QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")};
+    const QStringList serif = {QStringLiteral("Noto Serif CJK SC"),
+                               QStringLiteral("Noto Sans CJK SC")};
     const QStringList sans = {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
                               QStringLiteral("Noto Sans CJK SC")};
     QFont::insertSubstitutions(QStringLiteral("宋体"), serif);

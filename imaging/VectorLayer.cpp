@@ -42,7 +42,9 @@ double DistanceToEllipseOutline(QPointF p, const QRect& r) {
     const double cy = (r.top() + r.bottom()) / 2.0;
     const double a = (r.right() - r.left()) / 2.0;
     const double b = (r.bottom() - r.top()) / 2.0;
-    auto dist = [&](double t) { return std::hypot(cx + a * std::cos(t) - p.x(), cy + b * std::sin(t) - p.y()); };
+    auto dist = [&](double t) {
+        return std::hypot(cx + a * std::cos(t) - p.x(), cy + b * std::sin(t) - p.y());
+    };
 
     constexpr int kSteps = 72;
     const double step = 2 * std::numbers::pi / kSteps;
@@ -85,7 +87,9 @@ bool VectorLayer::remove(ObjectHandle handle) {
     return true;
 }
 
-void VectorLayer::clear() { m_objects.clear(); }
+void VectorLayer::clear() {
+    m_objects.clear();
+}
 
 QList<ObjectHandle> VectorLayer::handles() const {
     QList<ObjectHandle> result;

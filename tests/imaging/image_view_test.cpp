@@ -58,16 +58,17 @@ TEST(ImageViewSelection, ClampedToThePicture) {
         QRect expected;
     } cases[] = {
         {10, 5, 30, 25, QRect(10, 5, 20, 20)},
-        {0, 0, 100, 50, QRect(0, 0, 100, 50)},       // whole picture
-        {-20, -5, 500, 900, QRect(0, 0, 100, 50)},   // past every edge
-        {80, 10, 150, 20, QRect(80, 10, 20, 10)},    // past the right edge: cut there
-        {30, 25, 10, 5, QRect(10, 5, 20, 20)},       // corners swapped
-        {120, 60, 200, 90, QRect(99, 49, 1, 1)},     // wholly outside: last pixel
-        {10, 10, 10, 40, QRect()},                   // zero width: no selection
+        {0, 0, 100, 50, QRect(0, 0, 100, 50)},     // whole picture
+        {-20, -5, 500, 900, QRect(0, 0, 100, 50)}, // past every edge
+        {80, 10, 150, 20, QRect(80, 10, 20, 10)},  // past the right edge: cut there
+        {30, 25, 10, 5, QRect(10, 5, 20, 20)},     // corners swapped
+        {120, 60, 200, 90, QRect(99, 49, 1, 1)},   // wholly outside: last pixel
+        {10, 10, 10, 40, QRect()},                 // zero width: no selection
     };
     for (const Case& c : cases) {
         view.select(c.x1, c.y1, c.x2, c.y2);
-        EXPECT_EQ(view.selection(), c.expected) << c.x1 << "," << c.y1 << "-" << c.x2 << "," << c.y2;
+        EXPECT_EQ(view.selection(), c.expected)
+            << c.x1 << "," << c.y1 << "-" << c.x2 << "," << c.y2;
         EXPECT_EQ(view.hasSelection(), !c.expected.isEmpty());
     }
     view.select(QRect(10, 5, 20, 20));
@@ -163,13 +164,14 @@ TEST(ImageViewPicture, LoadFromFileAndLoaderFailureLeavesEmptyPicture) {
         EXPECT_EQ(view.image().size(), c.size) << c.address.toStdString();
         EXPECT_EQ(view.hasPicture(), c.ok);
     }
-    EXPECT_EQ(asked, (QStringList{"HtTp://server/GetImageFile?good", "http://server/junk", "http://server/good",
-                                  "http://server/down"}));
+    EXPECT_EQ(asked, (QStringList{"HtTp://server/GetImageFile?good", "http://server/junk",
+                                  "http://server/good", "http://server/down"}));
 }
 
 TEST(ImageViewPicture, DefaultLoaderServesViewsWithoutOwnLoader) {
     const QByteArray png = PngBytes(Filled(7, 3, Qt::green));
-    ImageView::setDefaultPictureLoader([&](const QString&) { return std::optional<QByteArray>(png); });
+    ImageView::setDefaultPictureLoader(
+        [&](const QString&) { return std::optional<QByteArray>(png); });
     ImageView view;
     EXPECT_TRUE(view.loadPicture("http://x/y"));
     EXPECT_EQ(view.imageWidth(), 7);
@@ -277,7 +279,14 @@ TEST_F(ShownView, ClickMakesDefaultExtentAndDragMakesDraggedObject) {
         {ImageView::Tool::PutBox, {30, 40}, {30, 40}, ObjectKind::Box, 30, 40, 64, 64},
         {ImageView::Tool::PutLine, {30, 40}, {30, 40}, ObjectKind::Line, 30, 40, 64, 64},
         {ImageView::Tool::PutText, {5, 6}, {5, 6}, ObjectKind::Text, 5, 6, 64, 64},
-        {ImageView::Tool::PutEllipse, {200, 150}, {100, 50}, ObjectKind::Ellipse, 100, 50, 101, 101},
+        {ImageView::Tool::PutEllipse,
+         {200, 150},
+         {100, 50},
+         ObjectKind::Ellipse,
+         100,
+         50,
+         101,
+         101},
         {ImageView::Tool::PutLine, {200, 150}, {100, 50}, ObjectKind::Line, 200, 150, -99, -99},
     };
     for (const Case& c : cases) {
@@ -290,7 +299,8 @@ TEST_F(ShownView, ClickMakesDefaultExtentAndDragMakesDraggedObject) {
         const VectorObject* o = view.layer().object(made.takeLast().at(0).toInt());
         ASSERT_NE(o, nullptr);
         EXPECT_EQ(o->kind, c.kind);
-        EXPECT_EQ(QRect(o->left, o->top, o->width, o->height), QRect(c.left, c.top, c.width, c.height));
+        EXPECT_EQ(QRect(o->left, o->top, o->width, o->height),
+                  QRect(c.left, c.top, c.width, c.height));
         EXPECT_EQ(o->penColor, kGdiRed); // the rest comes from the template
     }
     EXPECT_EQ(view.layer().count(), 5);
@@ -345,7 +355,8 @@ TEST_F(ShownView, SelectToolDragsOnlyMovableObjectsWithinPickDistance) {
         QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, to);
     };
     drag({90, 120}, {120, 140}); // 10 pixels left of the box outline
-    EXPECT_EQ(QPoint(view.layer().object(movable)->left, view.layer().object(movable)->top), QPoint(130, 120));
+    EXPECT_EQ(QPoint(view.layer().object(movable)->left, view.layer().object(movable)->top),
+              QPoint(130, 120));
     ASSERT_EQ(moved.size(), 1);
     EXPECT_EQ(moved.at(0).at(0).toInt(), movable);
 

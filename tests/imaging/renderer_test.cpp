@@ -22,8 +22,8 @@ VectorObject Make(ObjectKind kind, int left, int top, int width, int height) {
     return o;
 }
 
-QImage Render(const VectorObject& o, QColor ground = Qt::white, double scale = 1.0, QPointF offset = {},
-              bool blend = true) {
+QImage Render(const VectorObject& o, QColor ground = Qt::white, double scale = 1.0,
+              QPointF offset = {}, bool blend = true) {
     QImage img(200, 120, QImage::Format_RGB32);
     img.fill(ground);
     VectorLayer layer;
@@ -33,7 +33,9 @@ QImage Render(const VectorObject& o, QColor ground = Qt::white, double scale = 1
     return img;
 }
 
-bool IsRed(QColor c) { return c.red() > 200 && c.green() < 80 && c.blue() < 80; }
+bool IsRed(QColor c) {
+    return c.red() > 200 && c.green() < 80 && c.blue() < 80;
+}
 
 int CountPixels(const QImage& img, const QRect& area, const std::function<bool(QColor)>& pred) {
     int n = 0;
@@ -52,7 +54,8 @@ void ExpectNear(QColor actual, QColor expected, int tolerance = 3) {
 } // namespace
 
 TEST(Renderer, LineCoversItsPixelsBothEnds) {
-    const QImage img = Render(Make(ObjectKind::Line, 60, 10, -49, 1)); // from (60,10) back to (10,10)
+    const QImage img =
+        Render(Make(ObjectKind::Line, 60, 10, -49, 1)); // from (60,10) back to (10,10)
     for (int x : {10, 35, 60})
         EXPECT_TRUE(IsRed(img.pixelColor(x, 10))) << x;
     EXPECT_EQ(img.pixelColor(35, 12), QColor(Qt::white));
@@ -61,8 +64,8 @@ TEST(Renderer, LineCoversItsPixelsBothEnds) {
 
 TEST(Renderer, ScaleAndOffsetMapImagePixels) {
     const QImage img = Render(Make(ObjectKind::Line, 10, 10, 21, 1), Qt::white, 2.0, QPointF(5, 5));
-    EXPECT_TRUE(IsRed(img.pixelColor(25, 25)));  // image (10,10)
-    EXPECT_TRUE(IsRed(img.pixelColor(65, 25)));  // image (30,10)
+    EXPECT_TRUE(IsRed(img.pixelColor(25, 25))); // image (10,10)
+    EXPECT_TRUE(IsRed(img.pixelColor(65, 25))); // image (30,10)
     EXPECT_EQ(img.pixelColor(15, 25), QColor(Qt::white));
 }
 
@@ -85,8 +88,8 @@ TEST(Renderer, BoxOutlineAndFill) {
 
 TEST(Renderer, EllipseOutlineInscribed) {
     const QImage img = Render(Make(ObjectKind::Ellipse, 20, 20, 81, 61));
-    EXPECT_TRUE(IsRed(img.pixelColor(60, 20)));  // top of the ellipse
-    EXPECT_TRUE(IsRed(img.pixelColor(20, 50)));  // left end
+    EXPECT_TRUE(IsRed(img.pixelColor(60, 20))); // top of the ellipse
+    EXPECT_TRUE(IsRed(img.pixelColor(20, 50))); // left end
     EXPECT_EQ(img.pixelColor(60, 50), QColor(Qt::white));
     EXPECT_EQ(img.pixelColor(21, 21), QColor(Qt::white)); // box corner is outside the ellipse
 }
@@ -125,9 +128,10 @@ TEST(Renderer, HalfTransparentScoreTextBlendsAsAWhole) {
     ExpectNear(img.pixelColor(42, 32), QColor(128, 128, 128)); // white box half over black
     // Where the text is, red over white blended over black: about (128,0,0),
     // never the box showing through the text.
-    EXPECT_GT(CountPixels(img, QRect(40, 30, 80, 40),
-                          [](QColor c) { return c.red() > 110 && c.red() < 145 && c.green() < 20; }),
-              20);
+    EXPECT_GT(
+        CountPixels(img, QRect(40, 30, 80, 40),
+                    [](QColor c) { return c.red() > 110 && c.red() < 145 && c.green() < 20; }),
+        20);
     EXPECT_EQ(img.pixelColor(30, 30), QColor(Qt::black));
 
     img = Render(score, Qt::black, 1.0, {}, false); // blending off: opaque
@@ -139,7 +143,8 @@ TEST(Renderer, ChineseFacesRenderChineseGlyphs) {
     InstallFontSubstitutions();
     const QString good = QString::fromUtf8("\xe5\xa5\xbd"); // 好
     for (const char* face : {"宋体", "Arial"}) {
-        EXPECT_TRUE(QFontMetrics(QFont(QString::fromUtf8(face))).inFontUcs4(good.at(0).unicode())) << face;
+        EXPECT_TRUE(QFontMetrics(QFont(QString::fromUtf8(face))).inFontUcs4(good.at(0).unicode()))
+            << face;
         VectorObject t = Make(ObjectKind::Text, 10, 10, 80, 40);
         t.text = good;
         t.fontName = QString::fromUtf8(face);

@@ -51,7 +51,8 @@ TEST(SetExtentFromPoints, InclusiveExtentsAndLineDirection) {
 }
 
 TEST(VectorObjectBounds, NormalisedAlsoForBackwardLines) {
-    EXPECT_EQ(Make(ObjectKind::Line, 260, 640, -199, -39).bounds(), QRect(QPoint(60, 600), QPoint(260, 640)));
+    EXPECT_EQ(Make(ObjectKind::Line, 260, 640, -199, -39).bounds(),
+              QRect(QPoint(60, 600), QPoint(260, 640)));
     EXPECT_EQ(Make(ObjectKind::Box, 50, 280, 300, 200).bounds(), QRect(50, 280, 300, 200));
 }
 
@@ -95,7 +96,10 @@ TEST(VectorLayer, DistanceByKind) {
         {"inside circle", Make(ObjectKind::Ellipse, 0, 0, 101, 101), {50, 30}, 30},
         {"outside circle", Make(ObjectKind::Ellipse, 0, 0, 101, 101), {50, 110}, 10},
         {"ellipse axis end", Make(ObjectKind::Ellipse, 0, 0, 201, 101), {0, 50}, 0},
-        {"inside ellipse near minor axis", Make(ObjectKind::Ellipse, 0, 0, 201, 101), {100, 40}, 40},
+        {"inside ellipse near minor axis",
+         Make(ObjectKind::Ellipse, 0, 0, 201, 101),
+         {100, 40},
+         40},
         {"line segment middle", Make(ObjectKind::Line, 0, 0, 101, 1), {50, 7}, 7},
         {"beyond line end", Make(ObjectKind::Line, 0, 0, 101, 1), {103, 4}, 5},
         {"backward line", Make(ObjectKind::Line, 100, 100, -99, -99), {-1, -1}, std::sqrt(2.0)},
@@ -116,7 +120,8 @@ protected:
 };
 
 TEST_F(Nearest, Cases) {
-    VectorObject hidden = Make(ObjectKind::Text, 450, 560, 100, 40); // nearer than the rest, but hidden
+    VectorObject hidden =
+        Make(ObjectKind::Text, 450, 560, 100, 40); // nearer than the rest, but hidden
     hidden.visible = false;
     layer.add(hidden);
     layer.add(Make(ObjectKind::Line, 0, 650, 1000, 1)); // lies below the visible part
