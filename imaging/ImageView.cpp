@@ -303,7 +303,9 @@ void ImageView::suspendPainting() {
 void ImageView::resumePainting() {
     if (m_suspendCount == 0)
         return;
-    if (--m_suspendCount == 0 && m_repaintPending) {
+    // The last resume always repaints: callers may have changed objects
+    // through layer() without announcing each change.
+    if (--m_suspendCount == 0) {
         m_repaintPending = false;
         viewport()->update();
     }
