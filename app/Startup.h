@@ -1,0 +1,17 @@
+#pragma once
+// The three objects every window shares for the whole run: the HTTP client,
+// the XML document and the client-state object, created in that order.
+
+#include "HttpGet.h"
+#include "UntPublic.h"
+#include "XmlReply.h"
+
+struct SharedObjects {
+    QtHttpGet http;
+    XmlReply xml;
+    TPublicFuctionObject state{http, xml};
+};
+
+// Application-wide set-up done once before the first window: fonts that
+// render Chinese under the faces the windows ask for.
+void PrepareApplication();

@@ -91,6 +91,9 @@ ScriptedServer::ScriptedServer() : m_impl(std::make_unique<Impl>()) {
     impl->server.Get(".*", [impl](const httplib::Request& req, httplib::Response& res) {
         impl->handle(req, res);
     });
+    // One request per connection: an idle keep-alive connection would hold
+    // stop() for the whole keep-alive time-out.
+    impl->server.set_keep_alive_max_count(1);
     impl->port = impl->server.bind_to_any_port("127.0.0.1");
     if (impl->port <= 0)
         throw std::runtime_error("scripted server: cannot bind 127.0.0.1");
