@@ -92,8 +92,7 @@ TFrmViewPaperConfig::TFrmViewPaperConfig(TPublicFuctionObject& state, QWidget* p
             [this](int) { Guarded([this] { ComboBoxNewPermissionChange(); }); });
     connect(Grid, &ScoreGrid::cellClicked, this,
             [this](int row, int col) { Guarded([&] { GridClickCell(row, col); }); });
-    connect(BtnSave, &QPushButton::clicked, this,
-            [this] { Guarded([this] { BtnSaveClick(); }); });
+    connect(BtnSave, &QPushButton::clicked, this, [this] { Guarded([this] { BtnSaveClick(); }); });
 }
 
 void TFrmViewPaperConfig::ComboBoxNewPermissionChange() {
@@ -147,7 +146,8 @@ void TFrmViewPaperConfig::BuildGrid() {
                 return;
             const QString text = FormatNumber(v);
             Grid->setCellText(col, row, text);
-            const bool isChosen = allChosen || chosen.contains(QLatin1Char('|') + text + QLatin1Char('|'));
+            const bool isChosen =
+                allChosen || chosen.contains(QLatin1Char('|') + text + QLatin1Char('|'));
             Grid->setCellColor(col, row, isChosen ? kCellChosen : unchosenColor(col, row));
             ++k;
         }
@@ -172,6 +172,7 @@ void TFrmViewPaperConfig::BtnSaveClick() {
 }
 
 void TFrmViewPaperConfig::done(int result) {
+    m_closed = true;
     Guarded([this] { FormClose(); });
     QDialog::done(result);
 }

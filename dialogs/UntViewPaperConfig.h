@@ -45,6 +45,8 @@ public:
     // Every way of closing (button, close box, Escape, reject) passes here,
     // so the permission and the check box are always stored.
     void done(int result) override;
+    // True once the dialog was closed by any of those ways.
+    bool wasClosed() const { return m_closed; }
 
 private:
     // Stores the selected permission and AutoLoadPaper in the client state
@@ -53,6 +55,7 @@ private:
     quint32 unchosenColor(int col, int row) const;
 
     TPublicFuctionObject& m_state;
+    bool m_closed = false;
     QLabel* m_labelPermission = nullptr;
     QLabel* m_labelGrid = nullptr;
 };

@@ -1,10 +1,380 @@
+// The marking window: creation, first show, the page work area, the
+// common-score menu, the score edits, the settings command, the window's own
+// keys and closing.
+
 #include "UntMainWindow.h"
 
+#include "AppError.h"
+#include "AppPaths.h"
+#include "GbkText.h"
+#include "ImageView.h"
+#include "IniFile.h"
+#include "Messages.h"
+#include "ScoreEntry.h"
 #include "UntPublic.h"
+#include "UntStaticUser.h"
+#include "UntViewPaperConfig.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScreen>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kSection = QStringLiteral("ViewPaper");
+const QString kNoPermission = QStringLiteral("000000000");
+
+// Pixels scrolled by one arrow or page key.
+constexpr int kKeyScroll = 20;
+
+// Repainting of a widget is suspended for the life of this object, and
+// resumed on every way out.
+class PaintSuspension {
+public:
+    explicit PaintSuspension(QWidget* widget) : m_widget(widget), m_was(widget->updatesEnabled()) {
+        m_widget->setUpdatesEnabled(false);
+    }
+    ~PaintSuspension() { m_widget->setUpdatesEnabled(m_was); }
+    PaintSuspension(const PaintSuspension&) = delete;
+    PaintSuspension& operator=(const PaintSuspension&) = delete;
+
+private:
+    QWidget* m_widget;
+    bool m_was;
+};
+
+} // namespace
 
 TFrmMainWindow::TFrmMainWindow(TPublicFuctionObject& state, QWidget* parent)
     : QDialog(parent), m_state(state) {
     setWindowTitle(QStringLiteral("网上评卷客户端"));
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    QFont f(QStringLiteral("宋体"));
+    f.setPixelSize(12);
+    setFont(f);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->availableGeometry());
+
+    ShowSettingsDialog = [](TFrmViewPaperConfig& dialog) { dialog.exec(); };
+
+    buildLayout();
+    buildCommands();
+    buildToolbars();
+
+    marking::ScoreEntry::Hooks hooks;
+    hooks.paperLoaded = [this] { return PaperLoaded; };
+    hooks.submit = [this] { Guarded([this] { ActSavePaperExecute(); }); };
+    hooks.refreshTotal = [this](double total, const marking::MarkCounts& counts) {
+        ScorePanel->setText(FormatNumber(total));
+        LineCount = counts.LineCount;
+        BoxCount = counts.BoxCount;
+        EllipseCount = counts.EllipseCount;
+        LabelLineCount->setText(QString::number(LineCount));
+        LabelBoxCount->setText(QString::number(BoxCount));
+        LabelEllipseCount->setText(QString::number(EllipseCount));
+    };
+    hooks.layerChanged = [this] { ViewImageEnVect->layerChanged(); };
+    hooks.historyVisible = [this] { return GroupBox2->isVisibleTo(this); };
+    m_scoreEntry =
+        new marking::ScoreEntry(ViewImageEnVect->layer(), m_state.SubQuestions, hooks, this);
+
+    // Key preview: the window sees every key before the focused control.
+    qApp->installEventFilter(this);
+
+    Guarded([this] { FormCreate(); });
 }
 
-TFrmMainWindow::~TFrmMainWindow() = default;
+TFrmMainWindow::~TFrmMainWindow() {
+    qApp->removeEventFilter(this);
+    Guarded([this] { FormDestroy(); });
+}
+
+void TFrmMainWindow::FormCreate() {
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("网上评卷系统评卷客户端"));
+    PaperLoaded = false;
+    ViewImageEnVect->setPickDistance(20);
+    m_state.PermissionId = kNoPermission;
+
+    {
+        const IniFile ini(ConfigIniPath());
+        m_state.PermissionId =
+            ini.readString(kSection, QStringLiteral("PermissionId"), kNoPermission);
+        m_state.AutoLoadPaper = ini.readBool(kSection, QStringLiteral("AutoLoadPaper"), false);
+        m_state.ZoomSetting =
+            ini.readString(kSection, QStringLiteral("Vidio"), QStringLiteral("适应大小"));
+    }
+
+    ViewImageEnVect->setWheelZooms(false);
+    MyImageEnView->setWheelZooms(false);
+    ViewImageEnVect->blank();
+    MyImageEnView->blank();
+    ViewImageEnVect->viewport()->update();
+    MyImageEnView->viewport()->update();
+
+    QFile comments(CommentTxtPath());
+    if (comments.exists() && comments.open(QIODevice::ReadOnly)) {
+        QString text = gbk::decode(comments.readAll());
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        if (text.endsWith(QLatin1Char('\n')))
+            text.chop(1);
+        if (!text.isEmpty())
+            ComboBoxText->addItems(text.split(QLatin1Char('\n')));
+    }
+}
+
+void TFrmMainWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    Guarded([this] { FormShow(); });
+}
+
+void TFrmMainWindow::FormShow() {
+    if (!m_state.Validated)
+        return;
+    LabelTeacher->setText(m_state.UserName);
+    const int i = m_state.FindPermission();
+    if (i == -1) {
+        ActViewPaperConfigExecute();
+        return;
+    }
+    LabelPermission->setText(m_state.Permissions[i].PermissionName);
+    if (!m_state.GetParam(m_state.PermissionId))
+        return;
+    BuildPageWorkArea();
+    const QStringList pieces = SplitList(m_state.Permissions[i].MarkConfig, QStringLiteral("|"));
+    if (!pieces.isEmpty())
+        BuildScoreMenu(pieces);
+    BuildScoreEdits();
+}
+
+void TFrmMainWindow::BuildPageWorkArea() {
+    const int pages = qMax(0, int(m_state.PageCount));
+    while (PageSheets.size() < pages) {
+        const int i = int(PageSheets.size());
+        auto* sheet = new QWidget(WorkPageControl);
+        auto* fill = new QVBoxLayout(sheet);
+        fill->setContentsMargins(0, 0, 0, 0);
+        auto* view = new imaging::ImageView(sheet);
+        view->setBackgroundColor(QColor(235, 242, 255));
+        view->setScrollBarsVisible(false);
+        view->viewport()->setCursor(Qt::PointingHandCursor);
+        view->setFocusPolicy(Qt::NoFocus);
+        fill->addWidget(view);
+        const int tab = WorkPageControl->addTab(sheet, QString::number(i + 1));
+        WorkPageControl->setTabToolTip(tab, QString::number(i));
+        PageSheets.append(sheet);
+        PageViews.append(view);
+    }
+    while (PageSheets.size() > pages) {
+        delete PageViews.takeLast();
+        delete PageSheets.takeLast();
+    }
+    if (WorkPageControl->count() > 0)
+        WorkPageControl->setCurrentIndex(0);
+}
+
+void TFrmMainWindow::BuildScoreMenu(const QStringList& pieces) {
+    qDeleteAll(ScoreMenuItems);
+    ScoreMenuItems.clear();
+    PopupMenu->clear();
+    for (const QString& piece : pieces) {
+        auto* item = new QAction(piece + QStringLiteral("分"), this);
+        // The hint carries the score itself.
+        item->setToolTip(piece);
+        item->setStatusTip(piece);
+        connect(item, &QAction::triggered, this,
+                [this, item] { Guarded([&] { MenuItemClick(item); }); });
+        PopupMenu->addAction(item);
+        ScoreMenuItems.append(item);
+    }
+}
+
+void TFrmMainWindow::BuildScoreEdits() {
+    qDeleteAll(ScoreEdits);
+    qDeleteAll(ScoreLabels);
+    ScoreEdits.clear();
+    ScoreLabels.clear();
+    const int n = int(m_state.SubQuestions.size());
+    const int boxHeight = 22 * n + 15;
+    GroupBoxInputEdits->setFixedHeight(boxHeight);
+    const int h = kScoreEditHeight;
+    for (int i = 0; i < n; ++i) {
+        auto* edit = new QLineEdit(GroupBoxInputEdits);
+        edit->setObjectName(QStringLiteral("ScoreEdit%1").arg(i));
+        edit->setGeometry(pnlGroupBar->width() - 50, boxHeight - (h + 2) * (n - i) - 2, 40, h);
+        QPalette red = edit->palette();
+        red.setColor(QPalette::Text, Qt::red);
+        edit->setPalette(red);
+        edit->show();
+        auto* label = new QLabel(m_state.SubQuestions[i].SubQuestionName, GroupBoxInputEdits);
+        label->setObjectName(QStringLiteral("ScoreLabel%1").arg(i));
+        label->move(10, boxHeight - (h + 2) * (n - i));
+        label->adjustSize();
+        label->show();
+        ScoreEdits.append(edit);
+        ScoreLabels.append(label);
+    }
+    // The window dispatches the edits' keys itself (eventFilter), after its
+    // own key preview.
+    m_scoreEntry->setEdits(ScoreEdits, false);
+}
+
+void TFrmMainWindow::ActViewPaperConfigExecute() {
+    {
+        TFrmViewPaperConfig dialog(m_state, this);
+        dialog.ComboBoxNewPermission->setEnabled(ActLoadPaper->isEnabled());
+        dialog.CheckBoxPanelLeft->setChecked(m_state.GroupBarLeft);
+        ShowSettingsDialog(dialog);
+        // Whatever way the dialog was left, it stores its choices.
+        if (!dialog.wasClosed())
+            dialog.reject();
+        m_state.GroupBarLeft = dialog.CheckBoxPanelLeft->isChecked();
+    }
+    const int i = m_state.FindPermission();
+    if (i < 0) {
+        ActLoadPaper->setEnabled(false);
+        return;
+    }
+    LabelPermission->setText(m_state.Permissions[i].PermissionName);
+    BuildPageWorkArea();
+    const QStringList pieces = SplitList(m_state.Permissions[i].MarkConfig, QStringLiteral("|"));
+    PaintSuspension suspended(this);
+    if (!pieces.isEmpty())
+        BuildScoreMenu(pieces);
+    BuildScoreEdits();
+    dockGroupBar(m_state.GroupBarLeft);
+}
+
+void TFrmMainWindow::FormKeyDown(QKeyEvent* event) {
+    imaging::ImageView* view = ViewImageEnVect;
+    int x = view->scrollX();
+    int y = view->scrollY();
+    const int w = view->imageWidth();
+    const int h = view->imageHeight();
+    switch (event->key()) {
+    case Qt::Key_F2:
+        ActViewPaperConfigExecute();
+        return;
+    case Qt::Key_PageUp:
+    case Qt::Key_Up:
+        y = y - kKeyScroll > 0 ? y - kKeyScroll : 0;
+        break;
+    case Qt::Key_PageDown:
+    case Qt::Key_Down:
+        y = y + kKeyScroll < h ? y + kKeyScroll : h - kKeyScroll;
+        break;
+    case Qt::Key_Right:
+        x = x - kKeyScroll > 0 ? x - kKeyScroll : 0;
+        break;
+    case Qt::Key_Left:
+        x = x + kKeyScroll < w ? x + kKeyScroll : w - kKeyScroll;
+        break;
+    default:
+        return;
+    }
+    view->setScroll(x, y);
+}
+
+bool TFrmMainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return QDialog::eventFilter(watched, event);
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this)
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+
+    // An unhandled key travels from the focused control up to the window and
+    // passes this filter at every step: preview it at the first one only.
+    if (event->type() == QEvent::KeyPress) {
+        const bool propagated = key == m_lastPreviewed && m_lastPreviewTarget &&
+                                widget != m_lastPreviewTarget &&
+                                widget->isAncestorOf(m_lastPreviewTarget);
+        if (!propagated) {
+            m_lastPreviewed = key;
+            m_lastPreviewTarget = widget;
+            Guarded([&] { FormKeyDown(key); });
+        }
+    }
+
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (!edit || !ScoreEdits.contains(edit))
+        return false;
+    bool consumed = false;
+    if (event->type() == QEvent::KeyPress) {
+        MyEditKeyDown(edit, key, &consumed);
+        if (!consumed)
+            MyEditKeyPress(edit, key, &consumed);
+    } else {
+        MyEditKeyUp(edit);
+    }
+    return consumed;
+}
+
+void TFrmMainWindow::MyEditKeyDown(QLineEdit* Sender, QKeyEvent* event, bool* consumed) {
+    Guarded([&] { *consumed = m_scoreEntry->MyEditKeyDown(m_scoreEntry->indexOf(Sender), event); });
+}
+
+void TFrmMainWindow::MyEditKeyPress(QLineEdit* Sender, QKeyEvent* event, bool* consumed) {
+    Guarded(
+        [&] { *consumed = m_scoreEntry->MyEditKeyPress(m_scoreEntry->indexOf(Sender), event); });
+}
+
+void TFrmMainWindow::MyEditKeyUp(QLineEdit* Sender) {
+    Guarded([&] { m_scoreEntry->MyEditKeyUp(m_scoreEntry->indexOf(Sender)); });
+}
+
+void TFrmMainWindow::ActSetAllZeroExecute() {
+    m_scoreEntry->setAllZero();
+}
+
+void TFrmMainWindow::ActSetFullMarkExecute() {
+    m_scoreEntry->setFullMark();
+}
+
+void TFrmMainWindow::ActExitSystemExecute() {
+    close();
+}
+
+void TFrmMainWindow::ActStaticUserExecute() {
+    if (!FrmStaticUser)
+        FrmStaticUser = new TFrmStaticUser(m_state, this);
+    FrmStaticUser->show();
+    FrmStaticUser->raise();
+}
+
+void TFrmMainWindow::FormDestroy() {
+    if (m_destroyed)
+        return;
+    m_destroyed = true;
+    HistRecords.clear();
+    if (!m_state.ResetBufferByUser())
+        Messages().showMessage(QStringLiteral("清除可以回评的缓冲记录失败!"));
+    // The owned windows go before this one (destructors never throw, so
+    // freeing one cannot stop the close).
+    for (QPointer<QDialog>* owned : {&FrmStaticUser, &FrmChangePassword, &FrmOriPaper}) {
+        delete owned->data();
+        *owned = nullptr;
+    }
+    qDeleteAll(ScoreMenuItems);
+    ScoreMenuItems.clear();
+    qDeleteAll(ScoreEdits);
+    ScoreEdits.clear();
+    qDeleteAll(ScoreLabels);
+    ScoreLabels.clear();
+}

@@ -27,16 +27,18 @@ protected:
         state.ServerUrl = QStringLiteral("http://") + server.address();
         state.UserId = QStringLiteral("T01");
         state.Validated = true;
-        state.Permissions = {{QStringLiteral("P1"), QStringLiteral("第一题 一评"), QString()},
-                             {QStringLiteral("P2"), QStringLiteral("第二题 一评"), QStringLiteral("|2|")}};
+        state.Permissions = {
+            {QStringLiteral("P1"), QStringLiteral("第一题 一评"), QString()},
+            {QStringLiteral("P2"), QStringLiteral("第二题 一评"), QStringLiteral("|2|")}};
         server.setReply(QStringLiteral("SavePersonConfig"), QByteArray());
     }
     void TearDown() override { SetAppDir(QString()); }
 
     // Saved permission P1, so opening builds the grid without a request.
     void useRange(double lowest, double full, double step, const QString& markConfig) {
-        IniFile(ConfigIniPath()).writeString(QStringLiteral("ViewPaper"), QStringLiteral("PermissionId"),
-                                             QStringLiteral("P1"));
+        IniFile(ConfigIniPath())
+            .writeString(QStringLiteral("ViewPaper"), QStringLiteral("PermissionId"),
+                         QStringLiteral("P1"));
         state.LowestScore = lowest;
         state.FullScore = full;
         state.ScoreStep = step;
@@ -79,11 +81,16 @@ TEST_F(ViewPaperConfigTest, GridShapeAndTextsFollowTheScoreRange) {
         {0.5, 7.5, 1, 3, 3, {"0", "1", "2", "3", "4", "5", "6", "7", "8"}},
         // Half steps in the general number format; the bound itself is kept.
         {0, 1, 0.5, 2, 2, {"0", "0.5", "1", ""}},
-        {0, 1, 0.1, 4, 4, {"0", "0.1", "0.2", "0.3", "0.4", "0.5", "0.6", "0.7", "0.8", "0.9", "1", "",
-                           "", "", "", ""}},
+        {0,
+         1,
+         0.1,
+         3,
+         4,
+         {"0", "0.1", "0.2", "0.3", "0.4", "0.5", "0.6", "0.7", "0.8", "0.9", "1", ""}},
     };
     for (const GridCase& c : cases) {
-        SCOPED_TRACE(QStringLiteral("%1..%2 step %3").arg(c.lowest).arg(c.full).arg(c.step).toStdString());
+        SCOPED_TRACE(
+            QStringLiteral("%1..%2 step %3").arg(c.lowest).arg(c.full).arg(c.step).toStdString());
         useRange(c.lowest, c.full, c.step, QString());
         TFrmViewPaperConfig dlg(state);
         EXPECT_EQ(dlg.Grid->colCount(), c.cols);
@@ -99,13 +106,13 @@ TEST_F(ViewPaperConfigTest, CellColoursShowTheChosenScores) {
     useRange(0, 10, 1, QStringLiteral("|1|5|10|"));
     TFrmViewPaperConfig dlg(state);
     const ScoreGrid& g = *dlg.Grid;
-    EXPECT_EQ(g.cellColor(1, 0), 255u);        // 1
-    EXPECT_EQ(g.cellColor(2, 1), 255u);        // 5
-    EXPECT_EQ(g.cellColor(1, 3), 255u);        // 10
-    EXPECT_EQ(g.cellColor(0, 0), 16777215u);   // 0: row + column even
-    EXPECT_EQ(g.cellColor(0, 1), 16773867u);   // 3: odd
-    EXPECT_EQ(g.cellColor(2, 0), 16777215u);   // 2: even
-    EXPECT_EQ(g.cellColor(0, 3), 16773867u);   // 9: odd
+    EXPECT_EQ(g.cellColor(1, 0), 255u);      // 1
+    EXPECT_EQ(g.cellColor(2, 1), 255u);      // 5
+    EXPECT_EQ(g.cellColor(1, 3), 255u);      // 10
+    EXPECT_EQ(g.cellColor(0, 0), 16777215u); // 0: row + column even
+    EXPECT_EQ(g.cellColor(0, 1), 16773867u); // 3: odd
+    EXPECT_EQ(g.cellColor(2, 0), 16777215u); // 2: even
+    EXPECT_EQ(g.cellColor(0, 3), 16773867u); // 9: odd
 
     useRange(0, 2, 1, QStringLiteral("  "));
     TFrmViewPaperConfig blank(state);
@@ -126,7 +133,8 @@ TEST_F(ViewPaperConfigTest, ClickingTogglesScoreCellsOnly) {
     EXPECT_EQ(dlg.Grid->cellColor(1, 1), emptyBefore);
 
     // A mouse click on the widget reaches the same event with row and column.
-    const QPoint cellTwo(dlg.Grid->colWidth() / 2, dlg.Grid->rowHeight() + 1 + dlg.Grid->rowHeight() / 2);
+    const QPoint cellTwo(dlg.Grid->colWidth() / 2,
+                         dlg.Grid->rowHeight() + 1 + dlg.Grid->rowHeight() / 2);
     QTest::mouseClick(dlg.Grid, Qt::LeftButton, {}, cellTwo);
     EXPECT_EQ(dlg.Grid->cellColor(0, 1), 16773867u);
 }
@@ -140,11 +148,17 @@ struct SaveCase {
 
 TEST_F(ViewPaperConfigTest, ConfirmSendsAndStoresTheRedScores) {
     const SaveCase cases[] = {
-        {"blank config saves every score", QString(), {}, QStringLiteral("|0|1|2|3|4|5|6|7|8|9|10|")},
-        {"all unchecked saves a bare bar", QString(),
+        {"blank config saves every score",
+         QString(),
+         {},
+         QStringLiteral("|0|1|2|3|4|5|6|7|8|9|10|")},
+        {"all unchecked saves a bare bar",
+         QString(),
          {{0, 0}, {0, 1}, {0, 2}, {1, 0}, {1, 1}, {1, 2}, {2, 0}, {2, 1}, {2, 2}, {3, 0}, {3, 1}},
          QStringLiteral("|")},
-        {"scores outside the grid are dropped", QStringLiteral("|2|2.5|11|"), {{0, 1}},
+        {"scores outside the grid are dropped",
+         QStringLiteral("|2|2.5|11|"),
+         {{0, 1}},
          QStringLiteral("|1|2|")},
     };
     for (const SaveCase& c : cases) {
@@ -156,7 +170,8 @@ TEST_F(ViewPaperConfigTest, ConfirmSendsAndStoresTheRedScores) {
             dlg.GridClickCell(row, col);
         dlg.BtnSaveClick();
         EXPECT_EQ(sentMarkConfig(), c.expected);
-        EXPECT_EQ(QueryValue(server.requestsFor(QStringLiteral("SavePersonConfig")).value(0), "PermissionId"),
+        EXPECT_EQ(QueryValue(server.requestsFor(QStringLiteral("SavePersonConfig")).value(0),
+                             "PermissionId"),
                   QStringLiteral("P1"));
         EXPECT_EQ(state.Permissions[0].MarkConfig, c.expected);
         EXPECT_EQ(dlg.result(), QDialog::Accepted);
@@ -165,8 +180,9 @@ TEST_F(ViewPaperConfigTest, ConfirmSendsAndStoresTheRedScores) {
 
 TEST_F(ViewPaperConfigTest, FirstOpenWithoutConfigFetchesTheFirstPermission) {
     server.setReply(QStringLiteral("GetParam"),
-                    GbkXml(QStringLiteral("<Root><Basic>0,2,1,0,0,01,1</Basic><Cut></Cut><SubQuestion></SubQuestion>"
-                                          "<Paper>img,1,8,1,1,Q1,自动,是,x</Paper><MarkDesc></MarkDesc></Root>")));
+                    GbkXml(QStringLiteral(
+                        "<Root><Basic>0,2,1,0,0,01,1</Basic><Cut></Cut><SubQuestion></SubQuestion>"
+                        "<Paper>img,1,8,1,1,Q1,自动,是,x</Paper><MarkDesc></MarkDesc></Root>")));
     TFrmViewPaperConfig dlg(state);
     EXPECT_EQ(dlg.ComboBoxNewPermission->count(), 2);
     EXPECT_EQ(dlg.ComboBoxNewPermission->currentIndex(), 0);
@@ -183,8 +199,9 @@ TEST_F(ViewPaperConfigTest, FirstOpenWithoutConfigFetchesTheFirstPermission) {
 TEST_F(ViewPaperConfigTest, ChangingThePermissionFetchesItsParametersAtOnce) {
     useRange(0, 2, 1, QString());
     server.setReply(QStringLiteral("GetParam"),
-                    GbkXml(QStringLiteral("<Root><Basic>0,5,1,0,0,01,1</Basic><Cut></Cut><SubQuestion></SubQuestion>"
-                                          "<Paper>img,1,8,1,1,Q2,自动,是,x</Paper><MarkDesc></MarkDesc></Root>")));
+                    GbkXml(QStringLiteral(
+                        "<Root><Basic>0,5,1,0,0,01,1</Basic><Cut></Cut><SubQuestion></SubQuestion>"
+                        "<Paper>img,1,8,1,1,Q2,自动,是,x</Paper><MarkDesc></MarkDesc></Root>")));
     TFrmViewPaperConfig dlg(state);
     ASSERT_TRUE(server.requestsFor(QStringLiteral("GetParam")).isEmpty());
     dlg.ComboBoxNewPermission->setCurrentIndex(1);
@@ -192,14 +209,17 @@ TEST_F(ViewPaperConfigTest, ChangingThePermissionFetchesItsParametersAtOnce) {
     ASSERT_EQ(server.requestsFor(QStringLiteral("GetParam")).size(), 1);
     EXPECT_EQ(state.FullScore, 5);
     EXPECT_EQ(cellTexts(*dlg.Grid), (QStringList{"0", "1", "2", "3", "4", "5"}));
-    EXPECT_EQ(dlg.Grid->cellColor(2, 0), 255u); // "2" of P2's "|2|"
+    EXPECT_EQ(dlg.Grid->colCount(), 2);
+    EXPECT_EQ(dlg.Grid->cellColor(0, 1), 255u); // "2" of P2's "|2|"
     EXPECT_EQ(dlg.Grid->cellColor(1, 0), 16773867u);
 }
 
 TEST_F(ViewPaperConfigTest, ClosingStoresPermissionAndAutoLoadButNotTheScores) {
     useRange(0, 2, 1, QStringLiteral("|1|"));
-    IniFile(ConfigIniPath()).writeBool(QStringLiteral("ViewPaper"), QStringLiteral("AutoLoadPaper"), true);
-    server.setReply(QStringLiteral("GetParam"), GbkXml(QStringLiteral("<Root><Basic>0,2,1,0,0,01,1</Basic></Root>")));
+    IniFile(ConfigIniPath())
+        .writeBool(QStringLiteral("ViewPaper"), QStringLiteral("AutoLoadPaper"), true);
+    server.setReply(QStringLiteral("GetParam"),
+                    GbkXml(QStringLiteral("<Root><Basic>0,2,1,0,0,01,1</Basic></Root>")));
     TFrmViewPaperConfig dlg(state);
     EXPECT_TRUE(dlg.CheckBoxAutoLoadPaper->isChecked());
     dlg.ComboBoxNewPermission->setCurrentIndex(1);
@@ -209,10 +229,12 @@ TEST_F(ViewPaperConfigTest, ClosingStoresPermissionAndAutoLoadButNotTheScores) {
     dlg.reject(); // the close box
 
     const IniFile ini(ConfigIniPath());
-    EXPECT_EQ(ini.readString(QStringLiteral("ViewPaper"), QStringLiteral("PermissionId"), QString()),
-              QStringLiteral("P2"));
-    EXPECT_EQ(ini.readString(QStringLiteral("viewpaper"), QStringLiteral("autoloadpaper"), QString()),
-              QStringLiteral("0"));
+    EXPECT_EQ(
+        ini.readString(QStringLiteral("ViewPaper"), QStringLiteral("PermissionId"), QString()),
+        QStringLiteral("P2"));
+    EXPECT_EQ(
+        ini.readString(QStringLiteral("viewpaper"), QStringLiteral("autoloadpaper"), QString()),
+        QStringLiteral("0"));
     EXPECT_EQ(state.PermissionId, QStringLiteral("P2"));
     EXPECT_FALSE(state.AutoLoadPaper);
     EXPECT_TRUE(server.requestsFor(QStringLiteral("SavePersonConfig")).isEmpty());
