@@ -80,21 +80,6 @@ std::variant<PermissionRow, Reply> userPermission(Database& db, const QString& u
     return p;
 }
 
-// Marking turns of a paper before `beforeTurn` (all turns when 0), oldest
-// first: "<turn>$<mark>$<tag>" joined by "|".
-QString turnHistory(Database& db, const QString& questionId, const QString& studentId, int beforeTurn)
-{
-    const QList<Row> rows = db.query(
-        QStringLiteral("SELECT p.turn, m.mark_text, m.tag FROM marks m JOIN permissions p "
-                       "ON p.permission_id=m.permission_id WHERE p.question_id=?1 AND m.student_id=?2 "
-                       "AND (?3=0 OR p.turn<?3) ORDER BY p.turn"),
-        {questionId, studentId, beforeTurn});
-    QStringList entries;
-    for (const Row& r : rows)
-        entries.append(r[0].toString() + QLatin1Char('$') + r[1].toString() + QLatin1Char('$') + r[2].toString());
-    return entries.join(QLatin1Char('|'));
-}
-
 Reply validateUser(HandlerContext& c, const Query& q)
 {
     if (auto r = missing(q, {QStringLiteral("UserId"), QStringLiteral("Password")}))
@@ -376,6 +361,19 @@ Reply queryClass(HandlerContext& c, const Query& q);
 Reply queryQuestion(HandlerContext& c, const Query& q);
 Reply getCutParam(HandlerContext& c, const Query& q);
 Reply queryStQuestion(HandlerContext& c, const Query& q);
+
+QString turnHistory(Database& db, const QString& questionId, const QString& studentId, int beforeTurn)
+{
+    const QList<Row> rows = db.query(
+        QStringLiteral("SELECT p.turn, m.mark_text, m.tag FROM marks m JOIN permissions p "
+                       "ON p.permission_id=m.permission_id WHERE p.question_id=?1 AND m.student_id=?2 "
+                       "AND (?3=0 OR p.turn<?3) ORDER BY p.turn"),
+        {questionId, studentId, beforeTurn});
+    QStringList entries;
+    for (const Row& r : rows)
+        entries.append(r[0].toString() + QLatin1Char('$') + r[1].toString() + QLatin1Char('$') + r[2].toString());
+    return entries.join(QLatin1Char('|'));
+}
 
 Reply refusal(int status, const QString& reason)
 {

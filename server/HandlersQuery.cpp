@@ -203,19 +203,17 @@ Reply queryStQuestion(HandlerContext& c, const Query& q)
     XmlReply reply(QStringLiteral("Students"));
     for (const Row& s : students) {
         const QString studentId = s[0].toString();
-        const QList<Row> turns = c.db.query(
-            QStringLiteral("SELECT p.turn, m.mark_text, m.tag FROM marks m JOIN permissions p "
-                           "ON p.permission_id=m.permission_id WHERE p.question_id=?1 AND m.student_id=?2 "
-                           "ORDER BY p.turn"),
+        const QString history = turnHistory(c.db, questionId, studentId, 0);
+        const auto last = c.db.queryOne(
+            QStringLiteral("SELECT m.mark_text FROM marks m JOIN permissions p ON p.permission_id=m.permission_id "
+                           "WHERE p.question_id=?1 AND m.student_id=?2 ORDER BY p.turn DESC LIMIT 1"),
             {questionId, studentId});
-        QStringList entries;
-        for (const Row& t : turns)
-            entries.append(t[0].toString() + QLatin1Char('$') + t[1].toString() + QLatin1Char('$') + t[2].toString());
+        const QString lastMark = last ? last->value(0).toString() : QString();
         reply.addRecord(QStringLiteral("Row"),
                         {{QStringLiteral("StudentId"), studentId},
                          {QStringLiteral("Name"), s[1].toString()},
-                         {QStringLiteral("Lastmark"), turns.isEmpty() ? QString() : turns.last()[1].toString()},
-                         {QStringLiteral("AllTurnInfo"), entries.join(QLatin1Char('|'))}});
+                         {QStringLiteral("Lastmark"), lastMark},
+                         {QStringLiteral("AllTurnInfo"), history}});
     }
     return xml(reply);
 }
