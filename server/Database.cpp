@@ -42,25 +42,22 @@ CREATE TABLE callback_buffer(
 
 } // namespace
 
-Database::~Database()
-{
+Database::~Database() {
     close();
 }
 
-void Database::close()
-{
+void Database::close() {
     if (m_db) {
         sqlite3_close(m_db);
         m_db = nullptr;
     }
 }
 
-bool Database::open(const QString& file, int studentCount, QString* error)
-{
+bool Database::open(const QString& file, int studentCount, QString* error) {
     close();
     if (sqlite3_open_v2(file.toUtf8().constData(), &m_db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr)
-        != SQLITE_OK) {
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+                        nullptr) != SQLITE_OK) {
         if (error)
             *error = QStringLiteral("cannot open database %1: %2")
                          .arg(file, QString::fromUtf8(sqlite3_errmsg(m_db)));
@@ -70,7 +67,8 @@ bool Database::open(const QString& file, int studentCount, QString* error)
     sqlite3_busy_timeout(m_db, 5000);
     exec(QStringLiteral("PRAGMA journal_mode=WAL"));
     exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
-    const auto tables = queryOne(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name='users'"));
+    const auto tables =
+        queryOne(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name='users'"));
     if (!tables) {
         if (error)
             *error = m_lastError;
@@ -87,8 +85,7 @@ bool Database::open(const QString& file, int studentCount, QString* error)
     return true;
 }
 
-static void bindAll(sqlite3_stmt* stmt, const QVariantList& params)
-{
+static void bindAll(sqlite3_stmt* stmt, const QVariantList& params) {
     for (int i = 0; i < params.size(); ++i) {
         const QVariant& v = params[i];
         const int index = i + 1;
@@ -96,8 +93,8 @@ static void bindAll(sqlite3_stmt* stmt, const QVariantList& params)
             sqlite3_bind_null(stmt, index);
         } else if (v.typeId() == QMetaType::Double) {
             sqlite3_bind_double(stmt, index, v.toDouble());
-        } else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong
-                   || v.typeId() == QMetaType::Bool) {
+        } else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong ||
+                   v.typeId() == QMetaType::Bool) {
             sqlite3_bind_int64(stmt, index, v.toLongLong());
         } else {
             const QByteArray utf8 = v.toString().toUtf8();
@@ -106,8 +103,7 @@ static void bindAll(sqlite3_stmt* stmt, const QVariantList& params)
     }
 }
 
-QList<Row> Database::query(const QString& sql, const QVariantList& params, bool* ok)
-{
+QList<Row> Database::query(const QString& sql, const QVariantList& params, bool* ok) {
     QList<Row> rows;
     if (ok)
         *ok = false;
@@ -128,12 +124,19 @@ QList<Row> Database::query(const QString& sql, const QVariantList& params, bool*
         const int columns = sqlite3_column_count(stmt);
         for (int c = 0; c < columns; ++c) {
             switch (sqlite3_column_type(stmt, c)) {
-            case SQLITE_NULL: row.append(QVariant()); break;
-            case SQLITE_INTEGER: row.append(qlonglong(sqlite3_column_int64(stmt, c))); break;
-            case SQLITE_FLOAT: row.append(sqlite3_column_double(stmt, c)); break;
+            case SQLITE_NULL:
+                row.append(QVariant());
+                break;
+            case SQLITE_INTEGER:
+                row.append(qlonglong(sqlite3_column_int64(stmt, c)));
+                break;
+            case SQLITE_FLOAT:
+                row.append(sqlite3_column_double(stmt, c));
+                break;
             default:
-                row.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c)),
-                                             sqlite3_column_bytes(stmt, c)));
+                row.append(
+                    QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c)),
+                                      sqlite3_column_bytes(stmt, c)));
             }
         }
         rows.append(row);
@@ -149,8 +152,7 @@ QList<Row> Database::query(const QString& sql, const QVariantList& params, bool*
     return rows;
 }
 
-std::optional<Row> Database::queryOne(const QString& sql, const QVariantList& params)
-{
+std::optional<Row> Database::queryOne(const QString& sql, const QVariantList& params) {
     bool ok = false;
     const QList<Row> rows = query(sql, params, &ok);
     if (!ok || rows.isEmpty())
@@ -158,8 +160,7 @@ std::optional<Row> Database::queryOne(const QString& sql, const QVariantList& pa
     return rows.first();
 }
 
-bool Database::exec(const QString& sql, const QVariantList& params)
-{
+bool Database::exec(const QString& sql, const QVariantList& params) {
     if (params.isEmpty() && m_db) {
         // Several statements (the schema) go through sqlite3_exec.
         char* message = nullptr;
@@ -175,8 +176,7 @@ bool Database::exec(const QString& sql, const QVariantList& params)
     return ok;
 }
 
-bool Database::transaction(const std::function<bool()>& work)
-{
+bool Database::transaction(const std::function<bool()>& work) {
     if (!exec(QStringLiteral("BEGIN IMMEDIATE")))
         return false;
     if (!work()) {
@@ -192,13 +192,11 @@ bool Database::transaction(const std::function<bool()>& work)
     return true;
 }
 
-bool Database::createSchema()
-{
+bool Database::createSchema() {
     return exec(QString::fromUtf8(kSchema));
 }
 
-bool Database::seed(int studentCount)
-{
+bool Database::seed(int studentCount) {
     using namespace layout;
     bool ok = true;
     for (const Subject& s : subjects())
@@ -231,10 +229,11 @@ bool Database::seed(int studentCount)
             if (!hasSeededTurn(s, turn))
                 continue;
             const SeededMarking m = seededMarking(*seeded, s.index, turn);
-            ok = ok && exec(QStringLiteral("INSERT INTO marks VALUES(?1,?2,?3,?4,?5,?6,?7,'0','')"),
-                            {seeded->questionId + QStringLiteral("%1").arg(turn, 2, 10, QLatin1Char('0')),
-                             s.studentId, kSeedMarker, m.total, QString::number(m.total, 'g', 15),
-                             m.submarks, m.tag});
+            ok = ok &&
+                 exec(QStringLiteral("INSERT INTO marks VALUES(?1,?2,?3,?4,?5,?6,?7,'0','')"),
+                      {seeded->questionId + QStringLiteral("%1").arg(turn, 2, 10, QLatin1Char('0')),
+                       s.studentId, kSeedMarker, m.total, QString::number(m.total, 'g', 15),
+                       m.submarks, m.tag});
         }
     }
     return ok;

@@ -27,14 +27,12 @@ struct DemoServer::Impl {
     QMap<QString, Fault> faults;
     QString error;
 
-    Fault faultFor(const QString& command)
-    {
+    Fault faultFor(const QString& command) {
         std::lock_guard lock(faultMutex);
         return faults.value(command, Fault::None);
     }
 
-    Reply dispatch(const QString& command, const QByteArray& target)
-    {
+    Reply dispatch(const QString& command, const QByteArray& target) {
         const Handler handler = handlerFor(command);
         if (!handler)
             return refusal(404, QStringLiteral("未知命令：%1").arg(command));
@@ -46,12 +44,12 @@ struct DemoServer::Impl {
             std::lock_guard lock(db.mutex());
             return handler(context, query);
         } catch (const std::exception& e) {
-            return refusal(500, QStringLiteral("服务器内部错误：%1").arg(QString::fromUtf8(e.what())));
+            return refusal(500,
+                           QStringLiteral("服务器内部错误：%1").arg(QString::fromUtf8(e.what())));
         }
     }
 
-    void serve(const httplib::Request& req, httplib::Response& res)
-    {
+    void serve(const httplib::Request& req, httplib::Response& res) {
         const QString command = QString::fromUtf8(QByteArray::fromStdString(req.path)).mid(1);
         if (const int delay = delayMs.load(); delay > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(delay));
@@ -95,36 +93,36 @@ struct DemoServer::Impl {
     }
 };
 
-DemoServer::DemoServer(ServerOptions options) : m_impl(std::make_unique<Impl>())
-{
+DemoServer::DemoServer(ServerOptions options) : m_impl(std::make_unique<Impl>()) {
     m_impl->options = std::move(options);
     m_impl->faults = m_impl->options.faults;
     m_impl->delayMs = m_impl->options.delayMs;
 }
 
-DemoServer::~DemoServer()
-{
+DemoServer::~DemoServer() {
     stop();
 }
 
-bool DemoServer::start()
-{
+bool DemoServer::start() {
     Impl& d = *m_impl;
     const QString dataDir = QDir(d.options.dataDir).absolutePath();
     if (!QDir().mkpath(dataDir)) {
         d.error = QStringLiteral("cannot create data folder %1").arg(dataDir);
         return false;
     }
-    const QString dbFile = d.options.dbFile.isEmpty() ? QDir(dataDir).filePath(QStringLiteral("demo.sqlite"))
-                                                      : d.options.dbFile;
+    const QString dbFile = d.options.dbFile.isEmpty()
+                               ? QDir(dataDir).filePath(QStringLiteral("demo.sqlite"))
+                               : d.options.dbFile;
     if (!d.db.open(dbFile, d.options.students, &d.error))
         return false;
     QList<layout::Student> students;
-    for (const Row& r : d.db.query(QStringLiteral("SELECT student_id, name, class_id, seq FROM students")))
+    for (const Row& r :
+         d.db.query(QStringLiteral("SELECT student_id, name, class_id, seq FROM students")))
         students.append({r[0].toString(), r[1].toString(), r[2].toString(), r[3].toInt()});
     d.images = std::make_unique<SheetImages>(dataDir, students);
 
-    d.http.Get(".*", [&d](const httplib::Request& req, httplib::Response& res) { d.serve(req, res); });
+    d.http.Get(".*",
+               [&d](const httplib::Request& req, httplib::Response& res) { d.serve(req, res); });
     int port = d.options.port;
     if (port == 0) {
         port = d.http.bind_to_any_port("127.0.0.1");
@@ -140,8 +138,7 @@ bool DemoServer::start()
     return true;
 }
 
-void DemoServer::stop()
-{
+void DemoServer::stop() {
     Impl& d = *m_impl;
     if (d.thread.joinable()) {
         d.http.stop();
@@ -150,18 +147,15 @@ void DemoServer::stop()
     d.db.close();
 }
 
-int DemoServer::port() const
-{
+int DemoServer::port() const {
     return m_impl->port;
 }
 
-QString DemoServer::error() const
-{
+QString DemoServer::error() const {
     return m_impl->error;
 }
 
-void DemoServer::setFault(const QString& command, Fault fault)
-{
+void DemoServer::setFault(const QString& command, Fault fault) {
     std::lock_guard lock(m_impl->faultMutex);
     if (fault == Fault::None)
         m_impl->faults.remove(command);
@@ -169,12 +163,10 @@ void DemoServer::setFault(const QString& command, Fault fault)
         m_impl->faults.insert(command, fault);
 }
 
-void DemoServer::setDelayMs(int ms)
-{
+void DemoServer::setDelayMs(int ms) {
     m_impl->delayMs = ms;
 }
 
-int DemoServer::pregenerate(int threads)
-{
+int DemoServer::pregenerate(int threads) {
     return m_impl->images ? m_impl->images->generateAll(threads) : 0;
 }

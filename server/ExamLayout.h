@@ -34,10 +34,10 @@ struct SubQuestion {
 };
 
 struct Region {
-    int page;      // 1-based page image
-    QRect rect;    // on the page image
-    int imageNo;   // number of the ready-cut image (ready-cut groups)
-    QString text;  // question text printed at the top of the region
+    int page;     // 1-based page image
+    QRect rect;   // on the page image
+    int imageNo;  // number of the ready-cut image (ready-cut groups)
+    QString text; // question text printed at the top of the region
 };
 
 struct Question {

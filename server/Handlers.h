@@ -31,7 +31,8 @@ Handler handlerFor(const QString& command);
 
 // The marking turns of a paper in one question group before `beforeTurn`
 // (all turns when 0), oldest first: "<turn>$<mark>$<tag>" joined by "|".
-QString turnHistory(Database& db, const QString& questionId, const QString& studentId, int beforeTurn);
+QString turnHistory(Database& db, const QString& questionId, const QString& studentId,
+                    int beforeTurn);
 
 // A refusal in plain GBK text with an error status.
 Reply refusal(int status, const QString& reason);

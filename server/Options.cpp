@@ -1,16 +1,15 @@
 #include "Options.h"
 
-Fault faultFromName(const QString& name)
-{
-    static const QMap<QString, Fault> names{
-        {QStringLiteral("status500"), Fault::Status500}, {QStringLiteral("malformed"), Fault::Malformed},
-        {QStringLiteral("empty"), Fault::Empty},         {QStringLiteral("truncated"), Fault::Truncated},
-        {QStringLiteral("close"), Fault::Close}};
+Fault faultFromName(const QString& name) {
+    static const QMap<QString, Fault> names{{QStringLiteral("status500"), Fault::Status500},
+                                            {QStringLiteral("malformed"), Fault::Malformed},
+                                            {QStringLiteral("empty"), Fault::Empty},
+                                            {QStringLiteral("truncated"), Fault::Truncated},
+                                            {QStringLiteral("close"), Fault::Close}};
     return names.value(name, Fault::None);
 }
 
-QString optionsHelp()
-{
+QString optionsHelp() {
     return QStringLiteral(
         "Usage: demo-server [options]\n"
         "A demo marking server on 127.0.0.1 with sample answer sheets.\n"
@@ -27,8 +26,7 @@ QString optionsHelp()
         "  --help            show this text\n");
 }
 
-ParsedOptions parseOptions(const QStringList& arguments)
-{
+ParsedOptions parseOptions(const QStringList& arguments) {
     ParsedOptions parsed;
     ServerOptions& o = parsed.options;
     o.dataDir = QStringLiteral("demo-data");
@@ -81,8 +79,10 @@ ParsedOptions parseOptions(const QStringList& arguments)
             const qsizetype eq = spec.indexOf(QLatin1Char('='));
             const Fault fault = eq > 0 ? faultFromName(spec.mid(eq + 1)) : Fault::None;
             if (fault == Fault::None)
-                return fail(QStringLiteral("--fault %1: expected COMMAND=status500|malformed|empty|truncated|close")
-                                .arg(spec));
+                return fail(
+                    QStringLiteral(
+                        "--fault %1: expected COMMAND=status500|malformed|empty|truncated|close")
+                        .arg(spec));
             o.faults.insert(spec.left(eq), fault);
         } else {
             return fail(QStringLiteral("unknown option %1").arg(arg));

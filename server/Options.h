@@ -8,12 +8,12 @@
 enum class Fault { None, Status500, Malformed, Empty, Truncated, Close };
 
 struct ServerOptions {
-    int port = 18080;          // 0 = pick a free port
-    QString dataDir;           // images and, by default, the database
-    QString dbFile;            // empty = <dataDir>/demo.sqlite
-    int delayMs = 0;           // before every reply
-    int students = 42;         // seeded into a new database
-    bool pregenerate = false;  // draw every sample sheet at start
+    int port = 18080;            // 0 = pick a free port
+    QString dataDir;             // images and, by default, the database
+    QString dbFile;              // empty = <dataDir>/demo.sqlite
+    int delayMs = 0;             // before every reply
+    int students = 42;           // seeded into a new database
+    bool pregenerate = false;    // draw every sample sheet at start
     QMap<QString, Fault> faults; // command -> fault
 };
 

@@ -21,28 +21,32 @@ const QString kPrintFace = QStringLiteral("Noto Serif CJK SC");
 const QString kHandFace = QStringLiteral("Noto Sans CJK SC");
 const QColor kInk(20, 40, 140);
 
-const QStringList& answerSnippets(const QString& subjectId)
-{
+const QStringList& answerSnippets(const QString& subjectId) {
     static const QStringList chinese{
-        QStringLiteral("父亲的背影让我感动"), QStringLiteral("蹒跚地走到铁道边"),
+        QStringLiteral("父亲的背影让我感动"),     QStringLiteral("蹒跚地走到铁道边"),
         QStringLiteral("朴实的语言表达深沉的爱"), QStringLiteral("我的泪很快地流下来了"),
-        QStringLiteral("床前明月光疑是地上霜"), QStringLiteral("举头望明月低头思故乡"),
-        QStringLiteral("采菊东篱下悠然见南山"), QStringLiteral("海内存知己天涯若比邻"),
-        QStringLiteral("细节描写突出人物形象"), QStringLiteral("成长需要经历风雨"),
-        QStringLiteral("那一年我学会了坚持"), QStringLiteral("妈妈的手温暖而粗糙"),
-        QStringLiteral("每一步都留下足迹"), QStringLiteral("这件事让我明白了责任")};
-    static const QStringList math{
-        QStringLiteral("3x = 20 - 5"), QStringLiteral("x = 5"), QStringLiteral("= 4ab"),
-        QStringLiteral("a² + 2ab + b² - a² + 2ab - b²"), QStringLiteral("f(x) = (x - 2)² - 1"),
-        QStringLiteral("当 x = 2 时 最小值为 -1"), QStringLiteral("过A作BC的平行线"),
-        QStringLiteral("内错角相等"), QStringLiteral("∠1 + ∠2 + ∠3 = 180°"), QStringLiteral("证毕"),
-        QStringLiteral("x = 15 / 3"), QStringLiteral("对称轴 x = 2")};
+        QStringLiteral("床前明月光疑是地上霜"),   QStringLiteral("举头望明月低头思故乡"),
+        QStringLiteral("采菊东篱下悠然见南山"),   QStringLiteral("海内存知己天涯若比邻"),
+        QStringLiteral("细节描写突出人物形象"),   QStringLiteral("成长需要经历风雨"),
+        QStringLiteral("那一年我学会了坚持"),     QStringLiteral("妈妈的手温暖而粗糙"),
+        QStringLiteral("每一步都留下足迹"),       QStringLiteral("这件事让我明白了责任")};
+    static const QStringList math{QStringLiteral("3x = 20 - 5"),
+                                  QStringLiteral("x = 5"),
+                                  QStringLiteral("= 4ab"),
+                                  QStringLiteral("a² + 2ab + b² - a² + 2ab - b²"),
+                                  QStringLiteral("f(x) = (x - 2)² - 1"),
+                                  QStringLiteral("当 x = 2 时 最小值为 -1"),
+                                  QStringLiteral("过A作BC的平行线"),
+                                  QStringLiteral("内错角相等"),
+                                  QStringLiteral("∠1 + ∠2 + ∠3 = 180°"),
+                                  QStringLiteral("证毕"),
+                                  QStringLiteral("x = 15 / 3"),
+                                  QStringLiteral("对称轴 x = 2")};
     return subjectId == QLatin1String("02") ? math : chinese;
 }
 
 // Handwriting: each character slightly rotated, scaled and shifted.
-void handwrite(QPainter& p, QRandomGenerator& rng, const QString& text, QPointF at, int size)
-{
+void handwrite(QPainter& p, QRandomGenerator& rng, const QString& text, QPointF at, int size) {
     QFont font(kHandFace);
     for (const QChar c : text) {
         const int px = size + int(rng.bounded(7)) - 3;
@@ -58,8 +62,7 @@ void handwrite(QPainter& p, QRandomGenerator& rng, const QString& text, QPointF 
 }
 
 // A wobbly stroke, as a pen drawn by hand.
-void scribble(QPainter& p, QRandomGenerator& rng, QPointF from, QPointF to)
-{
+void scribble(QPainter& p, QRandomGenerator& rng, QPointF from, QPointF to) {
     QPainterPath path(from);
     const int steps = 6;
     for (int i = 1; i <= steps; ++i) {
@@ -69,23 +72,20 @@ void scribble(QPainter& p, QRandomGenerator& rng, QPointF from, QPointF to)
     p.drawPath(path);
 }
 
-void printWrapped(QPainter& p, const QRect& box, const QString& text, int pixelSize)
-{
+void printWrapped(QPainter& p, const QRect& box, const QString& text, int pixelSize) {
     QFont font(kPrintFace);
     font.setPixelSize(pixelSize);
     p.setFont(font);
     p.drawText(box, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);
 }
 
-quint32 seedFor(const layout::Subject& subject, const layout::Student& student, int page)
-{
-    return quint32(2654435761u * quint32(student.index + 1) + 97u * quint32(page)
-                   + 7919u * quint32(subject.id.toInt()));
+quint32 seedFor(const layout::Subject& subject, const layout::Student& student, int page) {
+    return quint32(2654435761u * quint32(student.index + 1) + 97u * quint32(page) +
+                   7919u * quint32(subject.id.toInt()));
 }
 
 void drawRegionAnswer(QPainter& p, QRandomGenerator& rng, const layout::Subject& subject,
-                      const layout::Region& region)
-{
+                      const layout::Region& region) {
     p.setPen(QPen(QColor(120, 120, 120), 2));
     p.setBrush(Qt::NoBrush);
     p.drawRect(region.rect.adjusted(0, 0, -1, -1));
@@ -126,14 +126,13 @@ void drawRegionAnswer(QPainter& p, QRandomGenerator& rng, const layout::Subject&
 } // namespace
 
 SheetImages::SheetImages(const QString& dataDir, const QList<layout::Student>& students)
-    : m_imagesDir(QDir(dataDir).absoluteFilePath(QStringLiteral("images")))
-{
+    : m_imagesDir(QDir(dataDir).absoluteFilePath(QStringLiteral("images"))) {
     for (const layout::Student& s : students)
         m_students.insert(s.studentId, s);
 }
 
-QImage SheetImages::drawPage(const layout::Subject& subject, const layout::Student& student, int page)
-{
+QImage SheetImages::drawPage(const layout::Subject& subject, const layout::Student& student,
+                             int page) {
     QImage image(layout::kPageWidth, layout::kPageHeight, QImage::Format_RGB32);
     image.fill(QColor(252, 252, 249));
     QRandomGenerator rng(seedFor(subject, student, page));
@@ -179,8 +178,10 @@ QImage SheetImages::drawPage(const layout::Subject& subject, const layout::Stude
         handwrite(p, rng, className, QPointF(box.left() + 120, box.top() + 198), 34);
         p.setPen(Qt::black);
         p.setFont(small);
-        p.drawText(QRect(box.right() + 40, box.top(), 400, box.height()), Qt::TextWordWrap,
-                   QStringLiteral("注意事项：\n1. 答题前请将姓名、学号填写清楚。\n2. 请在各题规定的区域内作答。"));
+        p.drawText(
+            QRect(box.right() + 40, box.top(), 400, box.height()), Qt::TextWordWrap,
+            QStringLiteral(
+                "注意事项：\n1. 答题前请将姓名、学号填写清楚。\n2. 请在各题规定的区域内作答。"));
     }
 
     for (const layout::Question& q : layout::questions()) {
@@ -194,8 +195,7 @@ QImage SheetImages::drawPage(const layout::Subject& subject, const layout::Stude
     return image;
 }
 
-static bool saveJpeg(const QImage& image, const QString& target)
-{
+static bool saveJpeg(const QImage& image, const QString& target) {
     QDir().mkpath(QFileInfo(target).absolutePath());
     // Written whole and then renamed, so a reader never sees half a picture.
     QSaveFile file(target);
@@ -206,8 +206,7 @@ static bool saveJpeg(const QImage& image, const QString& target)
     return file.commit();
 }
 
-bool SheetImages::produce(const QStringList& parts, const QString& target)
-{
+bool SheetImages::produce(const QStringList& parts, const QString& target) {
     // <subject>\<folder>\<id>_<n>.jpg  or  <subject>\info\<folder>\<id>_<n>F.jpg
     static const QRegularExpression pageName(QStringLiteral("^(.+)_(\\d+)(F?)\\.jpg$"),
                                              QRegularExpression::CaseInsensitiveOption);
@@ -221,7 +220,8 @@ bool SheetImages::produce(const QStringList& parts, const QString& target)
     const auto student = m_students.constFind(m.captured(1));
     if (!subject || student == m_students.cend())
         return false;
-    const QString folder = student->studentId.mid(layout::kStudentFolderStart - 1, layout::kStudentFolderLength);
+    const QString folder =
+        student->studentId.mid(layout::kStudentFolderStart - 1, layout::kStudentFolderLength);
     if (parts[sheetForm ? 2 : 1] != folder)
         return false;
     const int n = m.captured(2).toInt();
@@ -240,20 +240,23 @@ bool SheetImages::produce(const QStringList& parts, const QString& target)
     return false;
 }
 
-SheetImages::Lookup SheetImages::lookup(const QString& fileValue)
-{
+SheetImages::Lookup SheetImages::lookup(const QString& fileValue) {
     const QString prefix = layout::kImageRoot + QLatin1Char('\\');
     if (!fileValue.startsWith(prefix, Qt::CaseInsensitive))
-        return {403, QString(), QStringLiteral("图像路径不在图像根目录 %1 之下").arg(layout::kImageRoot)};
-    const QStringList parts = fileValue.mid(prefix.size()).split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+        return {403, QString(),
+                QStringLiteral("图像路径不在图像根目录 %1 之下").arg(layout::kImageRoot)};
+    const QStringList parts =
+        fileValue.mid(prefix.size()).split(QLatin1Char('\\'), Qt::SkipEmptyParts);
     for (const QString& part : parts) {
-        if (part == QLatin1String("..") || part == QLatin1String(".") || part.contains(QLatin1Char('/'))
-            || part.contains(QLatin1Char(':')) || part.contains(QChar(0)))
+        if (part == QLatin1String("..") || part == QLatin1String(".") ||
+            part.contains(QLatin1Char('/')) || part.contains(QLatin1Char(':')) ||
+            part.contains(QChar(0)))
             return {403, QString(), QStringLiteral("图像路径不允许：%1").arg(fileValue)};
     }
     if (parts.isEmpty())
         return {403, QString(), QStringLiteral("图像路径不允许：%1").arg(fileValue)};
-    const QString target = QDir::cleanPath(m_imagesDir + QLatin1Char('/') + parts.join(QLatin1Char('/')));
+    const QString target =
+        QDir::cleanPath(m_imagesDir + QLatin1Char('/') + parts.join(QLatin1Char('/')));
     // Belt and braces: whatever the parts were, the file must lie inside.
     if (!target.startsWith(m_imagesDir + QLatin1Char('/')))
         return {403, QString(), QStringLiteral("图像路径不允许：%1").arg(fileValue)};
@@ -265,8 +268,7 @@ SheetImages::Lookup SheetImages::lookup(const QString& fileValue)
     return {200, target, QString()};
 }
 
-int SheetImages::generateAll(int threads)
-{
+int SheetImages::generateAll(int threads) {
     // One unit of work per student and subject: each page is drawn once and
     // saved as a page, as its ready-cut regions and as a custom full sheet.
     struct Unit {
@@ -287,25 +289,32 @@ int SheetImages::generateAll(int threads)
     auto worker = [&] {
         for (int i = next++; i < units.size(); i = next++) {
             const Unit& u = units[i];
-            const QString folder = u.subject->id + QLatin1Char('/')
-                + u.student.studentId.mid(layout::kStudentFolderStart - 1, layout::kStudentFolderLength);
-            const QString infoFolder = u.subject->id + QStringLiteral("/info/")
-                + u.student.studentId.mid(layout::kStudentFolderStart - 1, layout::kStudentFolderLength);
+            const QString folder = u.subject->id + QLatin1Char('/') +
+                                   u.student.studentId.mid(layout::kStudentFolderStart - 1,
+                                                           layout::kStudentFolderLength);
+            const QString infoFolder = u.subject->id + QStringLiteral("/info/") +
+                                       u.student.studentId.mid(layout::kStudentFolderStart - 1,
+                                                               layout::kStudentFolderLength);
             bool custom = false;
             for (const layout::Question& q : layout::questions())
-                custom = custom || (q.subjectId == u.subject->id && q.cutMode == words::kCutModeCustom);
+                custom =
+                    custom || (q.subjectId == u.subject->id && q.cutMode == words::kCutModeCustom);
             for (int page = 1; page <= layout::kPageCount; ++page) {
                 const QImage image = drawPage(*u.subject, u.student, page);
-                save(image, QStringLiteral("%1/%2_%3.jpg").arg(folder, u.student.studentId).arg(page));
+                save(image,
+                     QStringLiteral("%1/%2_%3.jpg").arg(folder, u.student.studentId).arg(page));
                 if (custom)
-                    save(image, QStringLiteral("%1/%2_%3F.jpg").arg(infoFolder, u.student.studentId).arg(page));
+                    save(image, QStringLiteral("%1/%2_%3F.jpg")
+                                    .arg(infoFolder, u.student.studentId)
+                                    .arg(page));
                 for (const layout::Question& q : layout::questions()) {
                     if (q.subjectId != u.subject->id || q.cutMode == words::kCutModeAutomatic)
                         continue;
                     for (const layout::Region& r : q.regions)
                         if (r.page == page)
-                            save(image.copy(r.rect),
-                                 QStringLiteral("%1/%2_%3.jpg").arg(folder, u.student.studentId).arg(r.imageNo));
+                            save(image.copy(r.rect), QStringLiteral("%1/%2_%3.jpg")
+                                                         .arg(folder, u.student.studentId)
+                                                         .arg(r.imageNo));
                 }
             }
         }

@@ -18,9 +18,9 @@ public:
     SheetImages(const QString& dataDir, const QList<layout::Student>& students);
 
     struct Lookup {
-        int status = 200;  // 200, or the refusal's HTTP status
-        QString filePath;  // local file to send when status is 200
-        QString reason;    // why it was refused
+        int status = 200; // 200, or the refusal's HTTP status
+        QString filePath; // local file to send when status is 200
+        QString reason;   // why it was refused
     };
     // Maps a backslash path under the image root to a local file, drawing the
     // picture first when it is one of the sample sheets and not there yet.
@@ -32,7 +32,8 @@ public:
     int generateAll(int threads);
 
     // One page (1-based) of a student's answer sheet in a subject.
-    static QImage drawPage(const layout::Subject& subject, const layout::Student& student, int page);
+    static QImage drawPage(const layout::Subject& subject, const layout::Student& student,
+                           int page);
 
     QString imagesDir() const { return m_imagesDir; }
 

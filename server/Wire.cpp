@@ -7,20 +7,17 @@
 
 namespace wire {
 
-QByteArray toGbk(const QString& text)
-{
+QByteArray toGbk(const QString& text) {
     QStringEncoder encoder("GBK");
     return encoder.encode(text);
 }
 
-QString fromGbk(const QByteArray& bytes)
-{
+QString fromGbk(const QByteArray& bytes) {
     QStringDecoder decoder("GBK");
     return decoder.decode(bytes);
 }
 
-static int hexValue(char c)
-{
+static int hexValue(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
     if (c >= 'a' && c <= 'f')
@@ -30,8 +27,7 @@ static int hexValue(char c)
     return -1;
 }
 
-QByteArray percentDecode(const QByteArray& raw)
-{
+QByteArray percentDecode(const QByteArray& raw) {
     QByteArray out;
     out.reserve(raw.size());
     for (qsizetype i = 0; i < raw.size(); ++i) {
@@ -51,8 +47,7 @@ QByteArray percentDecode(const QByteArray& raw)
     return out;
 }
 
-QMap<QString, QString> parseQuery(const QByteArray& target)
-{
+QMap<QString, QString> parseQuery(const QByteArray& target) {
     QMap<QString, QString> values;
     const qsizetype question = target.indexOf('?');
     if (question < 0)
@@ -74,18 +69,28 @@ QMap<QString, QString> parseQuery(const QByteArray& target)
     return values;
 }
 
-QString xmlEscape(const QString& text)
-{
+QString xmlEscape(const QString& text) {
     QString out;
     out.reserve(text.size());
     for (QChar c : text) {
         switch (c.unicode()) {
-        case '&': out += QLatin1String("&amp;"); break;
-        case '<': out += QLatin1String("&lt;"); break;
-        case '>': out += QLatin1String("&gt;"); break;
-        case '"': out += QLatin1String("&quot;"); break;
-        case '\'': out += QLatin1String("&apos;"); break;
-        default: out += c;
+        case '&':
+            out += QLatin1String("&amp;");
+            break;
+        case '<':
+            out += QLatin1String("&lt;");
+            break;
+        case '>':
+            out += QLatin1String("&gt;");
+            break;
+        case '"':
+            out += QLatin1String("&quot;");
+            break;
+        case '\'':
+            out += QLatin1String("&apos;");
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -93,34 +98,29 @@ QString xmlEscape(const QString& text)
 
 XmlReply::XmlReply(const QString& rootName) : m_root(rootName) {}
 
-void XmlReply::setAttribute(const QString& name, const QString& value)
-{
+void XmlReply::setAttribute(const QString& name, const QString& value) {
     m_attributes += QStringLiteral(" %1=\"%2\"").arg(name, xmlEscape(value));
 }
 
-void XmlReply::addField(const QString& name, const QString& value)
-{
+void XmlReply::addField(const QString& name, const QString& value) {
     m_children += QStringLiteral("<%1>%2</%1>").arg(name, xmlEscape(value));
 }
 
-void XmlReply::addRecord(const QString& name, const QList<QPair<QString, QString>>& fields)
-{
+void XmlReply::addRecord(const QString& name, const QList<QPair<QString, QString>>& fields) {
     QString inner;
     for (const auto& [field, value] : fields)
         inner += QStringLiteral("<%1>%2</%1>").arg(field, xmlEscape(value));
     m_children += QStringLiteral("<%1>%2</%1>").arg(name, inner);
 }
 
-QByteArray XmlReply::toGbkBytes() const
-{
-    const QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"GBK\"?>") + QLatin1Char('<')
-        + m_root + m_attributes + QLatin1Char('>') + m_children + QStringLiteral("</") + m_root
-        + QLatin1Char('>');
+QByteArray XmlReply::toGbkBytes() const {
+    const QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"GBK\"?>") +
+                         QLatin1Char('<') + m_root + m_attributes + QLatin1Char('>') + m_children +
+                         QStringLiteral("</") + m_root + QLatin1Char('>');
     return toGbk(text);
 }
 
-QByteArray successWord()
-{
+QByteArray successWord() {
     return toGbk(words::kSuccess);
 }
 

@@ -11,14 +11,12 @@
 
 namespace {
 volatile std::sig_atomic_t g_stop = 0;
-void onSignal(int)
-{
+void onSignal(int) {
     g_stop = 1;
 }
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     // Drawing the sample sheets needs fonts, not a screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -18,17 +18,15 @@
 #include <utility>
 
 struct HttpReply {
-    int status = 0;    // 0 = no HTTP reply at all
+    int status = 0; // 0 = no HTTP reply at all
     QByteArray body;
 };
 
-inline QByteArray gbk(const QString& text)
-{
+inline QByteArray gbk(const QString& text) {
     return QStringEncoder("GBK").encode(text);
 }
 
-inline QString fromGbk(const QByteArray& bytes)
-{
+inline QString fromGbk(const QByteArray& bytes) {
     return QStringDecoder("GBK").decode(bytes);
 }
 
@@ -36,8 +34,7 @@ class DemoServerHarness {
 public:
     explicit DemoServerHarness(int students = 6) : m_students(students) { start(); }
 
-    bool start()
-    {
+    bool start() {
         ServerOptions options;
         options.port = 0;
         options.dataDir = m_dir.path();
@@ -46,8 +43,7 @@ public:
         return m_server->start();
     }
     // Stops and starts again on the same data folder and database.
-    bool restart()
-    {
+    bool restart() {
         m_server.reset();
         return start();
     }
@@ -56,17 +52,15 @@ public:
     QString dataDir() const { return m_dir.path(); }
 
     // GET /<command>?<name>=<value>&..., values percent-encoded GBK.
-    HttpReply get(const QString& command, const QList<std::pair<QString, QString>>& params)
-    {
+    HttpReply get(const QString& command, const QList<std::pair<QString, QString>>& params) {
         QByteArray target = "/" + command.toUtf8();
         for (qsizetype i = 0; i < params.size(); ++i)
-            target += (i == 0 ? "?" : "&") + params[i].first.toUtf8() + "="
-                + gbk(params[i].second).toPercentEncoding();
+            target += (i == 0 ? "?" : "&") + params[i].first.toUtf8() + "=" +
+                      gbk(params[i].second).toPercentEncoding();
         return getRaw(target);
     }
 
-    HttpReply getRaw(const QByteArray& target)
-    {
+    HttpReply getRaw(const QByteArray& target) {
         httplib::Client client("127.0.0.1", m_server->port());
         client.set_read_timeout(10, 0);
         // The target goes out byte for byte, as the marking client sends it.
@@ -85,14 +79,12 @@ private:
 
 // The root element of a GBK XML reply (declaration + root), or a null
 // element when the body is not such a document.
-inline QDomElement xmlRoot(const QByteArray& body, QDomDocument* keep)
-{
+inline QDomElement xmlRoot(const QByteArray& body, QDomDocument* keep) {
     if (!keep->setContent(body) || keep->childNodes().size() < 2)
         return {};
     return keep->documentElement();
 }
 
-inline QString field(const QDomElement& parent, const QString& name)
-{
+inline QString field(const QDomElement& parent, const QString& name) {
     return parent.firstChildElement(name).text();
 }

@@ -19,15 +19,15 @@ struct Cut {
     int page, x1, y1, x2, y2, imageNo;
 };
 
-QList<Cut> parseCuts(const QString& text)
-{
+QList<Cut> parseCuts(const QString& text) {
     QStringList items;
-    for (const QString& piece : QString(text).replace('(', ',').replace(')', ',').split(',', Qt::SkipEmptyParts))
+    for (const QString& piece :
+         QString(text).replace('(', ',').replace(')', ',').split(',', Qt::SkipEmptyParts))
         items.append(piece);
     QList<Cut> cuts;
     for (qsizetype i = 0; i + 7 <= items.size(); i += 7)
-        cuts.append({items[i + 1].toInt(), items[i + 2].toInt(), items[i + 3].toInt(), items[i + 4].toInt(),
-                     items[i + 5].toInt(), items[i + 6].toInt()});
+        cuts.append({items[i + 1].toInt(), items[i + 2].toInt(), items[i + 3].toInt(),
+                     items[i + 4].toInt(), items[i + 5].toInt(), items[i + 6].toInt()});
     return cuts;
 }
 
@@ -37,30 +37,34 @@ public:
     Marker(DemoServerHarness& h, QString user, QString permission)
         : m_h(h), m_user(std::move(user)), m_permission(std::move(permission)) {}
 
-    QDomElement getQuestion(QDomDocument* doc)
-    {
-        const HttpReply r = m_h.get(QStringLiteral("GetQuestion"),
-                                    {{"UserId", m_user}, {"PermissionId", m_permission},
-                                     {"FixUserId", ""}, {"IsGetFixQuestion", ""}});
+    QDomElement getQuestion(QDomDocument* doc) {
+        const HttpReply r = m_h.get(QStringLiteral("GetQuestion"), {{"UserId", m_user},
+                                                                    {"PermissionId", m_permission},
+                                                                    {"FixUserId", ""},
+                                                                    {"IsGetFixQuestion", ""}});
         EXPECT_EQ(r.status, 200);
         return xmlRoot(r.body, doc);
     }
-    QString nextStudent()
-    {
+    QString nextStudent() {
         QDomDocument doc;
         return field(getQuestion(&doc), "StudentId");
     }
-    HttpReply submit(const QString& student, const QString& mark, const QString& submarks, const QString& tag)
-    {
-        return m_h.get(QStringLiteral("SaveSymbol"),
-                       {{"UserId", m_user}, {"PermissionId", m_permission}, {"StudentId", student},
-                        {"Mark", mark}, {"Submarks", submarks}, {"Tag", tag}, {"IsExceptional", "0"},
-                        {"Description", ""}});
+    HttpReply submit(const QString& student, const QString& mark, const QString& submarks,
+                     const QString& tag) {
+        return m_h.get(QStringLiteral("SaveSymbol"), {{"UserId", m_user},
+                                                      {"PermissionId", m_permission},
+                                                      {"StudentId", student},
+                                                      {"Mark", mark},
+                                                      {"Submarks", submarks},
+                                                      {"Tag", tag},
+                                                      {"IsExceptional", "0"},
+                                                      {"Description", ""}});
     }
-    QDomElement callBack(int serial, QDomDocument* doc)
-    {
-        const HttpReply r = m_h.get(QStringLiteral("CallBack"), {{"UserId", m_user}, {"PermissionId", m_permission},
-                                                                 {"CallbackSerial", QString::number(serial)}});
+    QDomElement callBack(int serial, QDomDocument* doc) {
+        const HttpReply r =
+            m_h.get(QStringLiteral("CallBack"), {{"UserId", m_user},
+                                                 {"PermissionId", m_permission},
+                                                 {"CallbackSerial", QString::number(serial)}});
         EXPECT_EQ(r.status, 200);
         return xmlRoot(r.body, doc);
     }
@@ -71,10 +75,10 @@ private:
     QString m_permission;
 };
 
-TEST(DemoServer, SignInListsPermissionsWithMarkConfig)
-{
+TEST(DemoServer, SignInListsPermissionsWithMarkConfig) {
     DemoServerHarness h;
-    const HttpReply r = h.get("ValidateUser", {{"UserId", "t01"}, {"Password", "1"}, {"OperMac", ""}});
+    const HttpReply r =
+        h.get("ValidateUser", {{"UserId", "t01"}, {"Password", "1"}, {"OperMac", ""}});
     ASSERT_EQ(r.status, 200);
     EXPECT_TRUE(r.body.startsWith(R"(<?xml version="1.0" encoding="GBK"?>)"));
     QDomDocument doc;
@@ -90,13 +94,13 @@ TEST(DemoServer, SignInListsPermissionsWithMarkConfig)
     EXPECT_EQ(field(root.firstChildElement(), "MarkConfig"), "|0|1|2|4|6|8|10|");
 }
 
-TEST(DemoServer, RefusedSignInsCarryAReasonAndLoginF)
-{
+TEST(DemoServer, RefusedSignInsCarryAReasonAndLoginF) {
     DemoServerHarness h;
     const QList<std::pair<QString, QString>> cases{{"nobody", "1"}, {"t01", "wrong"}, {"t09", "9"}};
     for (const auto& [user, password] : cases) {
         SCOPED_TRACE(user.toStdString());
-        const HttpReply r = h.get("ValidateUser", {{"UserId", user}, {"Password", password}, {"OperMac", ""}});
+        const HttpReply r =
+            h.get("ValidateUser", {{"UserId", user}, {"Password", password}, {"OperMac", ""}});
         ASSERT_EQ(r.status, 200);
         QDomDocument doc;
         const QDomElement root = xmlRoot(r.body, &doc);
@@ -106,8 +110,7 @@ TEST(DemoServer, RefusedSignInsCarryAReasonAndLoginF)
     }
 }
 
-TEST(DemoServer, MarkingRoundTripSurvivesRestart)
-{
+TEST(DemoServer, MarkingRoundTripSurvivesRestart) {
     DemoServerHarness h;
     // Parameters: cut regions on pages the paper has, inside the pictures.
     HttpReply r = h.get("GetParam", {{"UserId", "t01"}, {"PermissionId", "010101"}});
@@ -129,18 +132,20 @@ TEST(DemoServer, MarkingRoundTripSurvivesRestart)
 
     // Its page image, at the address the client builds.
     const QString folder = student.mid(paper[1].toInt() - 1, paper[2].toInt());
-    const QString file = paper[0] + "\\" + QStringLiteral("010101").left(2) + "\\" + folder + "\\" + student + "_"
-        + QString::number(cuts[0].page) + ".jpg";
+    const QString file = paper[0] + "\\" + QStringLiteral("010101").left(2) + "\\" + folder + "\\" +
+                         student + "_" + QString::number(cuts[0].page) + ".jpg";
     r = h.get("GetImageFile", {{"File", file}});
     ASSERT_EQ(r.status, 200);
     const QImage page = QImage::fromData(r.body, "JPEG");
     ASSERT_FALSE(page.isNull());
     EXPECT_GE(page.width(), 1240);
     EXPECT_GE(page.height(), 1754);
-    EXPECT_TRUE(page.rect().contains(QRect(QPoint(cuts[0].x1, cuts[0].y1), QPoint(cuts[0].x2, cuts[0].y2))));
+    EXPECT_TRUE(page.rect().contains(
+        QRect(QPoint(cuts[0].x1, cuts[0].y1), QPoint(cuts[0].x2, cuts[0].y2))));
 
     // Submit with a tag holding Chinese, "+" and "&" (percent-encoded on the wire).
-    const QString tag = QStringLiteral("0;900;80;3!0;900;330;4.5!2;200;500;好+对&!1;60;600;201;41!");
+    const QString tag =
+        QStringLiteral("0;900;80;3!0;900;330;4.5!2;200;500;好+对&!1;60;600;201;41!");
     r = t01.submit(student, "7.5", "1:3|2:4.5|", tag);
     ASSERT_EQ(r.status, 200);
     EXPECT_EQ(fromGbk(r.body), kSuccess);
@@ -161,7 +166,10 @@ TEST(DemoServer, MarkingRoundTripSurvivesRestart)
             historyOfStudent = field(q, "AllTurnInfo");
             break;
         }
-        ASSERT_EQ(fromGbk(t02.submit(field(q, "StudentId"), "5", "1:2|2:3|", "0;900;80;2!0;900;330;3!").body), kSuccess);
+        ASSERT_EQ(
+            fromGbk(
+                t02.submit(field(q, "StudentId"), "5", "1:2|2:3|", "0;900;80;2!0;900;330;3!").body),
+            kSuccess);
     }
     EXPECT_EQ(historyOfStudent, "1$7.5$" + tag);
 
@@ -173,7 +181,8 @@ TEST(DemoServer, MarkingRoundTripSurvivesRestart)
     r = h.get("QueryQuality", {{"QuestionID", "0101"}});
     QDomDocument qualityDoc;
     bool sawT01 = false;
-    for (QDomElement row = xmlRoot(r.body, &qualityDoc).firstChildElement(); !row.isNull(); row = row.nextSiblingElement())
+    for (QDomElement row = xmlRoot(r.body, &qualityDoc).firstChildElement(); !row.isNull();
+         row = row.nextSiblingElement())
         if (field(row, "UserId") == "t01") {
             sawT01 = true;
             EXPECT_EQ(field(row, "MaxMark"), "7.5");
@@ -184,7 +193,8 @@ TEST(DemoServer, MarkingRoundTripSurvivesRestart)
     r = h.get("QueryStatUserCount", {{"QuestionID", "0101"}});
     QDomDocument countDoc;
     QStringList doing;
-    for (QDomElement row = xmlRoot(r.body, &countDoc).firstChildElement(); !row.isNull(); row = row.nextSiblingElement())
+    for (QDomElement row = xmlRoot(r.body, &countDoc).firstChildElement(); !row.isNull();
+         row = row.nextSiblingElement())
         doing.append(field(row, "UserName") + ":" + field(row, "DoingCount"));
     EXPECT_TRUE(doing.contains(QStringLiteral("李老师:1"))) << doing.join(' ').toStdString();
 
@@ -192,7 +202,8 @@ TEST(DemoServer, MarkingRoundTripSurvivesRestart)
     r = h.get("QueryStQuestion", {{"Questionid", "0101"}, {"ClassId", folder}});
     QDomDocument reviewDoc;
     bool listed = false;
-    for (QDomElement row = xmlRoot(r.body, &reviewDoc).firstChildElement(); !row.isNull(); row = row.nextSiblingElement())
+    for (QDomElement row = xmlRoot(r.body, &reviewDoc).firstChildElement(); !row.isNull();
+         row = row.nextSiblingElement())
         if (field(row, "StudentId") == student) {
             listed = true;
             EXPECT_EQ(field(row, "Lastmark"), "7.5");
@@ -208,8 +219,7 @@ TEST(DemoServer, MarkingRoundTripSurvivesRestart)
     EXPECT_EQ(field(back, "Tag"), tag);
 }
 
-TEST(DemoServer, EveryPaperIsHandedOutOnceThenNone)
-{
+TEST(DemoServer, EveryPaperIsHandedOutOnceThenNone) {
     DemoServerHarness h(5);
     Marker a(h, "t01", "020101");
     Marker b(h, "t02", "020101");
@@ -231,15 +241,17 @@ TEST(DemoServer, EveryPaperIsHandedOutOnceThenNone)
     EXPECT_EQ(a.nextStudent(), "none");
 }
 
-TEST(DemoServer, CallBackCountsBackFromTheMostRecentAndResetClearsIt)
-{
+TEST(DemoServer, CallBackCountsBackFromTheMostRecentAndResetClearsIt) {
     DemoServerHarness h;
     Marker m(h, "t01", "020101");
     QStringList submitted;
     for (int i = 0; i < 3; ++i) {
         const QString id = m.nextStudent();
         submitted.append(id);
-        ASSERT_EQ(fromGbk(m.submit(id, QString::number(i), "", QStringLiteral("2;1;1;第%1份!").arg(i)).body), kSuccess);
+        ASSERT_EQ(
+            fromGbk(
+                m.submit(id, QString::number(i), "", QStringLiteral("2;1;1;第%1份!").arg(i)).body),
+            kSuccess);
     }
     QDomDocument doc;
     EXPECT_EQ(field(m.callBack(1, &doc), "StudentId"), submitted[2]);
@@ -261,34 +273,42 @@ TEST(DemoServer, CallBackCountsBackFromTheMostRecentAndResetClearsIt)
     EXPECT_EQ(m.submit(submitted[0], "1", "", "").status, 409);
 }
 
-TEST(DemoServer, ChangePasswordNeedsTheOldOne)
-{
+TEST(DemoServer, ChangePasswordNeedsTheOldOne) {
     DemoServerHarness h;
     auto change = [&](const QString& oldPassword, const QString& newPassword) {
-        return fromGbk(h.get("ChangePassword", {{"UserId", "t02"}, {"OldPassword", oldPassword},
-                                                {"NewPassword", newPassword}}).body);
+        return fromGbk(
+            h.get("ChangePassword",
+                  {{"UserId", "t02"}, {"OldPassword", oldPassword}, {"NewPassword", newPassword}})
+                .body);
     };
     EXPECT_NE(change("wrong", "x"), kSuccess);
     EXPECT_NE(change("2", ""), kSuccess);
     EXPECT_EQ(change("2", QStringLiteral("新 密+码")), kSuccess);
     QDomDocument doc;
-    const HttpReply r = h.get("ValidateUser", {{"UserId", "t02"}, {"Password", QStringLiteral("新 密+码")}, {"OperMac", ""}});
+    const HttpReply r =
+        h.get("ValidateUser",
+              {{"UserId", "t02"}, {"Password", QStringLiteral("新 密+码")}, {"OperMac", ""}});
     EXPECT_EQ(xmlRoot(r.body, &doc).attribute("Login"), "T");
 }
 
-TEST(DemoServer, PlusStaysPlusAndUnencodedValuesAreRead)
-{
+TEST(DemoServer, PlusStaysPlusAndUnencodedValuesAreRead) {
     DemoServerHarness h;
     // A literal "+" is not a space; "%2B" is a plus; "%20" a space.
-    ASSERT_EQ(fromGbk(h.getRaw("/ChangePassword?UserId=t01&OldPassword=1&NewPassword=a+b%2Bc%20d").body), kSuccess);
+    ASSERT_EQ(
+        fromGbk(h.getRaw("/ChangePassword?UserId=t01&OldPassword=1&NewPassword=a+b%2Bc%20d").body),
+        kSuccess);
     QDomDocument doc;
-    const HttpReply r = h.get("ValidateUser", {{"UserId", "t01"}, {"Password", "a+b+c d"}, {"OperMac", ""}});
+    const HttpReply r =
+        h.get("ValidateUser", {{"UserId", "t01"}, {"Password", "a+b+c d"}, {"OperMac", ""}});
     EXPECT_EQ(xmlRoot(r.body, &doc).attribute("Login"), "T");
     // Raw GBK bytes, unencoded, as an older client sends them, read the same.
-    ASSERT_EQ(fromGbk(h.getRaw("/ChangePassword?UserId=t01&OldPassword=a+b%2Bc%20d&NewPassword=" + gbk(QStringLiteral("成绩"))).body),
+    ASSERT_EQ(fromGbk(h.getRaw("/ChangePassword?UserId=t01&OldPassword=a+b%2Bc%20d&NewPassword=" +
+                               gbk(QStringLiteral("成绩")))
+                          .body),
               kSuccess);
     QDomDocument again;
-    const HttpReply signIn = h.get("ValidateUser", {{"UserId", "t01"}, {"Password", QStringLiteral("成绩")}, {"OperMac", ""}});
+    const HttpReply signIn = h.get(
+        "ValidateUser", {{"UserId", "t01"}, {"Password", QStringLiteral("成绩")}, {"OperMac", ""}});
     EXPECT_EQ(xmlRoot(signIn.body, &again).attribute("Login"), "T");
 }
 
@@ -306,41 +326,47 @@ protected:
 };
 std::unique_ptr<DemoServerHarness> BadRequest::s_harness;
 
-TEST_P(BadRequest, IsRefusedWithAReasonAndTheServerCarriesOn)
-{
+TEST_P(BadRequest, IsRefusedWithAReasonAndTheServerCarriesOn) {
     DemoServerHarness& h = *s_harness;
     const HttpReply r = h.getRaw(GetParam().target);
     EXPECT_EQ(r.status, GetParam().status);
     EXPECT_FALSE(fromGbk(r.body).trimmed().isEmpty());
-    EXPECT_EQ(h.get("ValidateUser", {{"UserId", "t01"}, {"Password", "1"}, {"OperMac", ""}}).status, 200);
+    EXPECT_EQ(h.get("ValidateUser", {{"UserId", "t01"}, {"Password", "1"}, {"OperMac", ""}}).status,
+              200);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     DemoServer, BadRequest,
-    ::testing::Values(Refusal{"/NoSuchCommand?UserId=t01", 404}, Refusal{"/ValidateUser?UserId=t01", 400},
-                      Refusal{"/GetQuestion?UserId=t01", 400},
-                      Refusal{"/GetQuestion?UserId=ghost&PermissionId=010101&FixUserId=&IsGetFixQuestion=", 403},
-                      Refusal{"/GetParam?UserId=r01&PermissionId=010101", 403},
-                      Refusal{"/GetParam?UserId=t09&PermissionId=010101", 403},
-                      Refusal{"/SaveSymbol?UserId=t01&PermissionId=010101&StudentId=260101&Mark=5&Submarks=&Tag=", 409},
-                      Refusal{"/SaveSymbol?UserId=t01&PermissionId=010101&StudentId=260101&Mark=abc&Submarks=&Tag=", 400},
-                      Refusal{"/SaveSymbol?UserId=t01&PermissionId=010101&StudentId=260101&Mark=11&Submarks=&Tag=", 400},
-                      Refusal{"/CallBack?UserId=t01&PermissionId=010101&CallbackSerial=x", 400},
-                      Refusal{"/GetInfoParam?StudentId=999999&QuestionId=0101", 404},
-                      Refusal{"/GetImageFile?File=D:\\demo\\..\\demo.sqlite", 403},
-                      Refusal{"/GetImageFile?File=D:\\demo\\01\\..\\..\\..\\etc\\passwd", 403},
-                      Refusal{"/GetImageFile?File=%2Fetc%2Fpasswd", 403},
-                      Refusal{"/GetImageFile?File=D:\\demo\\01\\%2F..%2F..%2Fdemo.sqlite", 403},
-                      Refusal{"/GetImageFile?File=D:\\other\\01\\01\\260101_1.jpg", 403},
-                      Refusal{"/GetImageFile?File=D:\\demo\\01\\01\\999999_1.jpg", 404},
-                      Refusal{"/GetImageFile?File=D:\\demo\\01\\02\\260101_1.jpg", 404},
-                      Refusal{"/GetImageFile?File=D:\\demo\\01\\01\\260101_9.jpg", 404},
-                      Refusal{"/GetImageFile", 400}));
+    ::testing::Values(
+        Refusal{"/NoSuchCommand?UserId=t01", 404}, Refusal{"/ValidateUser?UserId=t01", 400},
+        Refusal{"/GetQuestion?UserId=t01", 400},
+        Refusal{"/GetQuestion?UserId=ghost&PermissionId=010101&FixUserId=&IsGetFixQuestion=", 403},
+        Refusal{"/GetParam?UserId=r01&PermissionId=010101", 403},
+        Refusal{"/GetParam?UserId=t09&PermissionId=010101", 403},
+        Refusal{"/SaveSymbol?UserId=t01&PermissionId=010101&StudentId=260101&Mark=5&Submarks=&Tag=",
+                409},
+        Refusal{
+            "/SaveSymbol?UserId=t01&PermissionId=010101&StudentId=260101&Mark=abc&Submarks=&Tag=",
+            400},
+        Refusal{
+            "/SaveSymbol?UserId=t01&PermissionId=010101&StudentId=260101&Mark=11&Submarks=&Tag=",
+            400},
+        Refusal{"/CallBack?UserId=t01&PermissionId=010101&CallbackSerial=x", 400},
+        Refusal{"/GetInfoParam?StudentId=999999&QuestionId=0101", 404},
+        Refusal{"/GetImageFile?File=D:\\demo\\..\\demo.sqlite", 403},
+        Refusal{"/GetImageFile?File=D:\\demo\\01\\..\\..\\..\\etc\\passwd", 403},
+        Refusal{"/GetImageFile?File=%2Fetc%2Fpasswd", 403},
+        Refusal{"/GetImageFile?File=D:\\demo\\01\\%2F..%2F..%2Fdemo.sqlite", 403},
+        Refusal{"/GetImageFile?File=D:\\other\\01\\01\\260101_1.jpg", 403},
+        Refusal{"/GetImageFile?File=D:\\demo\\01\\01\\999999_1.jpg", 404},
+        Refusal{"/GetImageFile?File=D:\\demo\\01\\02\\260101_1.jpg", 404},
+        Refusal{"/GetImageFile?File=D:\\demo\\01\\01\\260101_9.jpg", 404},
+        Refusal{"/GetImageFile", 400}));
 
-TEST(DemoServer, InjectedFaultsAndDelay)
-{
+TEST(DemoServer, InjectedFaultsAndDelay) {
     DemoServerHarness h;
-    const Params question{{"UserId", "t01"}, {"PermissionId", "010101"}, {"FixUserId", ""}, {"IsGetFixQuestion", ""}};
+    const Params question{
+        {"UserId", "t01"}, {"PermissionId", "010101"}, {"FixUserId", ""}, {"IsGetFixQuestion", ""}};
     h.server().setFault("GetQuestion", Fault::Status500);
     EXPECT_EQ(h.get("GetQuestion", question).status, 500);
     h.server().setFault("GetQuestion", Fault::Empty);

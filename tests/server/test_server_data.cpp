@@ -12,11 +12,11 @@
 
 namespace {
 
-TEST(ServerOptions, ReadsEveryOption)
-{
-    const ParsedOptions p = parseOptions({"--port", "0", "--data", "/tmp/d", "--db", "/tmp/x.sqlite", "--delay-ms",
-                                          "250", "--students", "7", "--fault", "GetQuestion=status500", "--fault",
-                                          "GetImageFile=truncated", "--pregenerate"});
+TEST(ServerOptions, ReadsEveryOption) {
+    const ParsedOptions p =
+        parseOptions({"--port", "0", "--data", "/tmp/d", "--db", "/tmp/x.sqlite", "--delay-ms",
+                      "250", "--students", "7", "--fault", "GetQuestion=status500", "--fault",
+                      "GetImageFile=truncated", "--pregenerate"});
     ASSERT_TRUE(p.error.isEmpty()) << p.error.toStdString();
     EXPECT_EQ(p.options.port, 0);
     EXPECT_EQ(p.options.dataDir, "/tmp/d");
@@ -32,17 +32,20 @@ TEST(ServerOptions, ReadsEveryOption)
         EXPECT_TRUE(optionsHelp().contains(name)) << name;
 }
 
-TEST(ServerOptions, RefusesWrongCommandLines)
-{
-    const QList<QStringList> wrong{{"--port"}, {"--port", "70000"}, {"--port", "x"}, {"--delay-ms", "-1"},
-                                   {"--fault", "GetQuestion"}, {"--fault", "GetQuestion=explode"},
-                                   {"--students", "0"}, {"--bogus"}};
+TEST(ServerOptions, RefusesWrongCommandLines) {
+    const QList<QStringList> wrong{{"--port"},
+                                   {"--port", "70000"},
+                                   {"--port", "x"},
+                                   {"--delay-ms", "-1"},
+                                   {"--fault", "GetQuestion"},
+                                   {"--fault", "GetQuestion=explode"},
+                                   {"--students", "0"},
+                                   {"--bogus"}};
     for (const QStringList& args : wrong)
         EXPECT_FALSE(parseOptions(args).error.isEmpty()) << args.join(' ').toStdString();
 }
 
-TEST(ExamLayout, RegionsLieOnPagesAndScorePositionsOnTheAnswerImage)
-{
+TEST(ExamLayout, RegionsLieOnPagesAndScorePositionsOnTheAnswerImage) {
     const QRect page(0, 0, layout::kPageWidth, layout::kPageHeight);
     ASSERT_GE(layout::kPageWidth, 1240);
     ASSERT_GE(layout::kPageHeight, 1754);
@@ -71,16 +74,15 @@ TEST(ExamLayout, RegionsLieOnPagesAndScorePositionsOnTheAnswerImage)
     }
 }
 
-TEST(ExamLayout, CutWireListsSevenIntegersPerRegion)
-{
+TEST(ExamLayout, CutWireListsSevenIntegersPerRegion) {
     const layout::Question* q = layout::findQuestion("0201");
     ASSERT_NE(q, nullptr);
     EXPECT_EQ(layout::cutWire(*q), "(1,1,60,400,1179,699,0),(2,1,60,720,1179,1019,0)");
-    EXPECT_EQ(layout::subQuestionWire(*q), QStringLiteral("(1,解方程,0,5,900,80),(2,化简,0,5,900,380)"));
+    EXPECT_EQ(layout::subQuestionWire(*q),
+              QStringLiteral("(1,解方程,0,5,900,80),(2,化简,0,5,900,380)"));
 }
 
-TEST(SheetImages, PagesAreDeterministicAndDifferPerStudent)
-{
+TEST(SheetImages, PagesAreDeterministicAndDifferPerStudent) {
     const QList<layout::Student> students = layout::students(2);
     const layout::Subject& subject = layout::subjects().first();
     const QImage a = SheetImages::drawPage(subject, students[0], 1);
@@ -100,33 +102,36 @@ TEST(SheetImages, PagesAreDeterministicAndDifferPerStudent)
     EXPECT_GT(inked, 200);
 }
 
-TEST(SheetImages, ReadyCutAndCustomSheetPicturesAreDrawnOnDemand)
-{
+TEST(SheetImages, ReadyCutAndCustomSheetPicturesAreDrawnOnDemand) {
     QTemporaryDir dir;
     const QList<layout::Student> students = layout::students(3);
     SheetImages images(dir.path(), students);
     const layout::Student& s = students[2];
-    const QString folder = s.studentId.mid(layout::kStudentFolderStart - 1, layout::kStudentFolderLength);
+    const QString folder =
+        s.studentId.mid(layout::kStudentFolderStart - 1, layout::kStudentFolderLength);
     const layout::Question* ready = layout::findQuestion("0202");
     ASSERT_NE(ready, nullptr);
     const layout::Region& region = ready->regions.first();
-    const auto cut = images.lookup(QStringLiteral("D:\\demo\\02\\%1\\%2_%3.jpg").arg(folder, s.studentId).arg(region.imageNo));
+    const auto cut = images.lookup(
+        QStringLiteral("D:\\demo\\02\\%1\\%2_%3.jpg").arg(folder, s.studentId).arg(region.imageNo));
     ASSERT_EQ(cut.status, 200) << cut.reason.toStdString();
     EXPECT_EQ(QImage(cut.filePath).size(), region.rect.size());
-    const auto sheet = images.lookup(QStringLiteral("D:\\demo\\02\\info\\%1\\%2_1F.jpg").arg(folder, s.studentId));
+    const auto sheet =
+        images.lookup(QStringLiteral("D:\\demo\\02\\info\\%1\\%2_1F.jpg").arg(folder, s.studentId));
     ASSERT_EQ(sheet.status, 200) << sheet.reason.toStdString();
     EXPECT_EQ(QImage(sheet.filePath).size(), QSize(layout::kPageWidth, layout::kPageHeight));
     EXPECT_TRUE(sheet.filePath.startsWith(images.imagesDir() + "/"));
 }
 
-TEST(Database, SeedHasFortyStudentsAndTurnOneHistoryWithRealTags)
-{
+TEST(Database, SeedHasFortyStudentsAndTurnOneHistoryWithRealTags) {
     QTemporaryDir dir;
     Database db;
     QString error;
-    ASSERT_TRUE(db.open(dir.filePath("seed.sqlite"), ServerOptions().students, &error)) << error.toStdString();
+    ASSERT_TRUE(db.open(dir.filePath("seed.sqlite"), ServerOptions().students, &error))
+        << error.toStdString();
     EXPECT_GE(db.queryOne("SELECT count(*) FROM students")->value(0).toInt(), 40);
-    const QList<Row> tags = db.query("SELECT tag, mark, submarks FROM marks WHERE permission_id='010101'");
+    const QList<Row> tags =
+        db.query("SELECT tag, mark, submarks FROM marks WHERE permission_id='010101'");
     ASSERT_FALSE(tags.isEmpty());
     const layout::Question* q = layout::findQuestion(layout::kSeededQuestion);
     for (const Row& r : tags) {
@@ -148,7 +153,8 @@ TEST(Database, SeedHasFortyStudentsAndTurnOneHistoryWithRealTags)
         EXPECT_DOUBLE_EQ(total, r[1].toDouble());
         for (const QString& record : records) {
             const int fields = int(record.split(';').size());
-            EXPECT_EQ(fields, QStringLiteral("134").contains(record.left(1)) ? 5 : 4) << record.toStdString();
+            EXPECT_EQ(fields, QStringLiteral("134").contains(record.left(1)) ? 5 : 4)
+                << record.toStdString();
         }
     }
     // Opening again keeps what is there (no second seed).
