@@ -1,0 +1,91 @@
+// The comment list's file Comment.TXT and the text a comment gets on the
+// paper.
+
+#include "AppError.h"
+#include "CommentList.h"
+#include "GbkText.h"
+#include "TagFormat.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(CommentFile, RoundTripInGbkWithCrLfLines) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Comment.TXT"));
+    const QStringList comments = {QStringLiteral("书写工整"), QStringLiteral("Good"),
+                                  QStringLiteral("步骤不全")};
+
+    marking::WriteCommentFile(path, comments);
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), gbk::encode(QStringLiteral("书写工整\r\nGood\r\n步骤不全\r\n")));
+    EXPECT_EQ(marking::ReadCommentFile(path), comments);
+}
+
+TEST(CommentFile, ReadsAFileWithoutTheLastLineEndAndAMissingFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Comment.TXT"));
+    EXPECT_TRUE(marking::ReadCommentFile(path).isEmpty());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(gbk::encode(QStringLiteral("好\r\n很好")));
+    file.close();
+    EXPECT_EQ(marking::ReadCommentFile(path), (QStringList{QStringLiteral("好"), QStringLiteral("很好")}));
+}
+
+TEST(CommentFile, ALineBreakInsideAnItemDoesNotSplitIt) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Comment.TXT"));
+    marking::WriteCommentFile(path, {QStringLiteral("甲\r\n乙"), QStringLiteral("丙")});
+    EXPECT_EQ(marking::ReadCommentFile(path), (QStringList{QStringLiteral("甲乙"), QStringLiteral("丙")}));
+}
+
+TEST(CommentFile, AnUnwritablePathRaises) {
+    QTemporaryDir dir;
+    EXPECT_THROW(marking::WriteCommentFile(dir.filePath(QStringLiteral("no/such/Comment.TXT")),
+                                           {QStringLiteral("好")}),
+                 EAppError);
+}
+
+TEST(CommentText, SeparatorsQuotesAndLineBreaksCannotBreakTheTag) {
+    struct Case {
+        QString typed;
+        QString put;
+    } cases[] = {
+        {QStringLiteral("好!"), QStringLiteral("好！")},
+        {QStringLiteral("a;b"), QStringLiteral("a；b")},
+        {QStringLiteral("\"对\""), QStringLiteral("＂对＂")},
+        {QStringLiteral("it's"), QStringLiteral("it＇s")},
+        {QStringLiteral("一\r\n二\n"), QStringLiteral("一二")},
+        {QStringLiteral("  认真 "), QStringLiteral("认真")},
+        {QStringLiteral(" \r\n "), QString()},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(marking::SanitizeComment(c.typed), c.put) << c.typed.toStdString();
+
+    // Read back through the tag, a sanitised comment stays one whole mark and
+    // the marks after it survive.
+    const QString comment = marking::SanitizeComment(QStringLiteral("错!看\"书';\r\n"));
+    imaging::VectorLayer layer;
+    layer.add(marking::MakeSymbolText(200, 500, comment));
+    layer.add(marking::MakeShapeMark(imaging::ObjectKind::Box, 50, 280, 300, 200));
+    const QString tag = marking::BuildTag(layer, {});
+    imaging::VectorLayer read;
+    marking::DrawTag(read, {}, tag, {});
+    ASSERT_EQ(read.count(), 2);
+    EXPECT_EQ(read.object(read.handleAt(0))->text, comment);
+    EXPECT_EQ(read.object(read.handleAt(1))->kind, imaging::ObjectKind::Box);
+}
+
+TEST(CommentText, ListLookupIgnoresLetterCase) {
+    const QStringList items = {QStringLiteral("Good"), QStringLiteral("好")};
+    EXPECT_TRUE(marking::ContainsComment(items, QStringLiteral("GOOD")));
+    EXPECT_TRUE(marking::ContainsComment(items, QStringLiteral("好")));
+    EXPECT_FALSE(marking::ContainsComment(items, QStringLiteral("好好")));
+}
+
+} // namespace
