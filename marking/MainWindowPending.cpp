@@ -6,8 +6,6 @@
 #include "UntMainWindow.h"
 
 void TFrmMainWindow::ActLoadPaperExecute() {}
-void TFrmMainWindow::ActSavePaperExecute() {}
-void TFrmMainWindow::ActCallBackExecute() {}
 void TFrmMainWindow::ActSymbolXExecute() {}
 void TFrmMainWindow::ActSymbolLineExecute() {}
 void TFrmMainWindow::ActPutBoxExecute() {}

@@ -91,6 +91,7 @@ TFrmMainWindow::TFrmMainWindow(TPublicFuctionObject& state, QWidget* parent)
     hooks.historyVisible = [this] { return GroupBox2->isVisibleTo(this); };
     m_scoreEntry =
         new marking::ScoreEntry(ViewImageEnVect->layer(), m_state.SubQuestions, hooks, this);
+    connectHistoryGrid();
 
     // Key preview: the window sees every key before the focused control.
     qApp->installEventFilter(this);

@@ -163,6 +163,16 @@ public:
     void ActSizeToSmallExecute();
     void ActSizeToLargeExecute();
     void MenuItemClick(QAction* Sender);
+    // Re-marking: a row chosen in the history grid redraws that turn's marks
+    // (MainWindowCallBack.cpp). The selection is always allowed.
+    void StringGridHistSelectCell(int ACol, int ARow, bool& CanSelect);
+    // Runs StringGridHistSelectCell when the marker moves the grid's current
+    // row with the mouse or the keys.
+    void connectHistoryGrid();
+    // Takes the paper off the screen as a submission and a call-back do:
+    // objects removed, pictures blanked, the paper closed, the main view
+    // disabled, ActSavePaper and ActViewOri off (MainWindowSubmit.cpp).
+    void ClearPaperFromScreen();
 
     // --- Builders ---------------------------------------------------------
     // One hidden tab page and page view per page of the paper (PageCount).
