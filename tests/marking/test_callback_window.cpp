@@ -1,0 +1,196 @@
+// The marking window's call-back of an earlier paper and the history grid.
+
+#include "test_submit_fixture.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTest>
+
+namespace {
+
+// Three earlier turns as the server sends them ("$" between the pieces).
+const QString kThreeTurns = QStringLiteral(
+    "张$90$0;100;100;3!2;300;250;X!|李$85$0;100;100;2!0;100;200;2!|王$80$0;100;100;1!0;100;200;1!");
+
+} // namespace
+
+TEST_F(MarkingWindowTest, CallBackOfTheThirdPaperShowsItsEarlierMarks) {
+    TFrmMainWindow& w = open();
+    openPaperDirectly();
+    w.ViewImageEnVect->layer().add(marking::MakeSymbolText(50, 50, QStringLiteral("X")));
+    server.setReply(QStringLiteral("CallBack"),
+                    PaperReply(QStringLiteral("S0003"), QString(),
+                               QStringLiteral("0;100;100;4!0;100;200;1.5!2;300;250;X!")));
+    w.ComboBoxCallBackNumber->setCurrentIndex(2);
+    w.DrawToolArmed = true;
+
+    w.ActCallBack->trigger();
+
+    const QList<QByteArray> sent = server.requestsFor(QStringLiteral("CallBack"));
+    ASSERT_EQ(sent.size(), 1);
+    EXPECT_EQ(QueryValue(sent[0], "CallbackSerial"), QStringLiteral("3"));
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(state.StudentId, QStringLiteral("S0003"));
+    EXPECT_TRUE(w.PaperLoaded);
+    EXPECT_FALSE(w.DrawToolArmed);
+    // The open paper's cross is gone; the called-back marks replace it.
+    EXPECT_EQ(objectTexts(), (QStringList{"4", "1.5", "X"}));
+    const imaging::VectorLayer& layer = w.ViewImageEnVect->layer();
+    const imaging::VectorObject* cross = layer.object(layer.handleAt(2));
+    EXPECT_EQ(QPoint(cross->left, cross->top), QPoint(300, 250));
+    EXPECT_EQ(w.ScoreEdits[0]->text(), QStringLiteral("4"));
+    EXPECT_EQ(w.ScoreEdits[1]->text(), QStringLiteral("1.5"));
+    EXPECT_EQ(w.ScorePanel->text(), QStringLiteral("5.5"));
+    // The answer image is the served page (400 × 300) and has a thumbnail.
+    EXPECT_EQ(w.ViewImageEnVect->image().size(), QSize(400, 300));
+    EXPECT_TRUE(w.ViewImageEnVect->isEnabled());
+    EXPECT_EQ(w.MyImageEnView->image().size(), QSize(400, 300));
+    EXPECT_FALSE(w.ActLoadPaper->isEnabled());
+    EXPECT_TRUE(w.ActSavePaper->isEnabled());
+    EXPECT_TRUE(w.ActViewOri->isEnabled());
+    EXPECT_TRUE(w.LabelStatus->text().startsWith(QStringLiteral("提卷")));
+    EXPECT_FALSE(w.GroupBox2->isVisibleTo(&w)); // marking mode "01"
+    // The chosen number stays for the next call-back.
+    EXPECT_EQ(w.ComboBoxCallBackNumber->currentText(), QStringLiteral("3"));
+
+    // Changed and submitted again: the called-back paper goes back.
+    QTest::keyClick(w.ScoreEdits[1], Qt::Key_Backspace);
+    QTest::keyClick(w.ScoreEdits[1], Qt::Key_Backspace);
+    QTest::keyClick(w.ScoreEdits[1], Qt::Key_Backspace);
+    QTest::keyClicks(w.ScoreEdits[1], QStringLiteral("2"));
+    w.ActSavePaper->trigger();
+    const QList<QByteArray> saved = server.requestsFor(QStringLiteral("SaveSymbol"));
+    ASSERT_EQ(saved.size(), 1);
+    EXPECT_EQ(QueryValue(saved[0], "StudentId"), QStringLiteral("S0003"));
+    EXPECT_EQ(QueryValue(saved[0], "Mark"), QStringLiteral("6"));
+    EXPECT_EQ(QueryValue(saved[0], "Submarks"), QStringLiteral("1:4|2:2|"));
+}
+
+TEST_F(MarkingWindowTest, CallBackFindingNoPaperLeavesAnEmptyWindow) {
+    struct Case {
+        QString studentId;
+        QString message;
+    } const cases[] = {
+        {QStringLiteral("none"), QStringLiteral("没有试卷可再提供了!!")},
+        {QStringLiteral("error"), QStringLiteral("提卷错误，请稍后再试!!")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.studentId.toStdString());
+        TFrmMainWindow& w = open();
+        openPaperDirectly();
+        messages.shown.clear();
+        w.LabelStatus->setText(QStringLiteral("提卷1毫秒切割1毫秒"));
+        server.setReply(QStringLiteral("CallBack"), PaperReply(c.studentId));
+
+        w.ActCallBack->trigger();
+
+        EXPECT_EQ(messages.shown, QStringList{c.message});
+        EXPECT_FALSE(w.PaperLoaded);
+        EXPECT_EQ(w.ViewImageEnVect->layer().count(), 0);
+        EXPECT_FALSE(w.ViewImageEnVect->isEnabled());
+        EXPECT_EQ(w.ScorePanel->text(), QStringLiteral("0.0"));
+        EXPECT_TRUE(w.ActLoadPaper->isEnabled());
+        EXPECT_FALSE(w.ActSavePaper->isEnabled());
+        EXPECT_FALSE(w.ActViewOri->isEnabled());
+        EXPECT_EQ(w.LabelStatus->text(), QString());
+        for (imaging::ImageView* view : w.PageViews)
+            EXPECT_EQ(view->image().pixelColor(5, 5), view->backgroundColor());
+    }
+}
+
+TEST_F(MarkingWindowTest, FailingCallBackChangesNothing) {
+    server.setDropConnection(QStringLiteral("CallBack"));
+    TFrmMainWindow& w = open();
+
+    // Without a paper the fetch command is made available.
+    w.ActLoadPaper->setEnabled(false);
+    w.ActCallBack->trigger();
+    EXPECT_TRUE(w.ActLoadPaper->isEnabled());
+
+    openPaperDirectly();
+    QTest::keyClicks(w.ScoreEdits[0], QStringLiteral("3"));
+    w.LabelStatus->setText(QStringLiteral("提卷1毫秒切割1毫秒"));
+    const QStringList before = objectTexts();
+    w.ActCallBack->trigger();
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_TRUE(w.PaperLoaded);
+    EXPECT_EQ(objectTexts(), before);
+    EXPECT_EQ(w.ScorePanel->text(), QStringLiteral("3"));
+    EXPECT_FALSE(w.ActLoadPaper->isEnabled());
+    EXPECT_TRUE(w.ActSavePaper->isEnabled());
+    EXPECT_EQ(w.LabelStatus->text(), QStringLiteral("提卷1毫秒切割1毫秒"));
+    EXPECT_EQ(w.ViewImageEnVect->image().size(), QSize(400, 600));
+}
+
+TEST_F(MarkingWindowTest, HistoryRowsOfAThirdTurnRedrawTheirMarks) {
+    server.setReply(QStringLiteral("GetParam"), ParamReply(QStringLiteral("0,10,1,0,0,03,3")));
+    server.setReply(QStringLiteral("CallBack"),
+                    PaperReply(QStringLiteral("S0007"), kThreeTurns,
+                               QStringLiteral("0;100;100;5!0;100;200;5!")));
+    TFrmMainWindow& w = open();
+    w.ActCallBack->trigger();
+    ASSERT_TRUE(w.PaperLoaded);
+    // The call-back draws its own tag, not the last turn's.
+    EXPECT_EQ(objectTexts(), (QStringList{"5", "5"}));
+
+    ASSERT_EQ(w.HistRecords.size(), 3);
+    EXPECT_EQ(w.StringGridHist->rowCount(), 3);
+    EXPECT_TRUE(w.GroupBox2->isVisibleTo(&w));
+    const QStringList column0{"张", "李", "王"};
+    const QStringList column1{"90", "85", "80"};
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(w.StringGridHist->item(row, 0)->text(), column0[row]);
+        EXPECT_EQ(w.StringGridHist->item(row, 1)->text(), column1[row]);
+    }
+    EXPECT_EQ(w.HistRecords[1].TurnTag, QStringLiteral("0;100;100;2!0;100;200;2!"));
+
+    bool allowed = false;
+    w.StringGridHistSelectCell(0, 0, allowed);
+    EXPECT_TRUE(allowed);
+    EXPECT_EQ(objectTexts(), (QStringList{"3", "X"}));
+    EXPECT_EQ(w.ScoreEdits[0]->text(), QStringLiteral("3"));
+    EXPECT_EQ(w.ScoreEdits[1]->text(), QStringLiteral("5")); // no record for it
+    EXPECT_EQ(w.ScorePanel->text(), QStringLiteral("3"));
+
+    // A row beyond the records does nothing.
+    w.StringGridHistSelectCell(0, 3, allowed);
+    EXPECT_TRUE(allowed);
+    EXPECT_EQ(objectTexts(), (QStringList{"3", "X"}));
+
+    // The marker's click on a row redraws that turn.
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    const QRect cell = w.StringGridHist->visualItemRect(w.StringGridHist->item(2, 0));
+    QTest::mouseClick(w.StringGridHist->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(objectTexts(), (QStringList{"1", "1"}));
+    EXPECT_EQ(w.ScoreEdits[1]->text(), QStringLiteral("1"));
+    EXPECT_EQ(w.ScorePanel->text(), QStringLiteral("2"));
+}
+
+TEST_F(MarkingWindowTest, HistoryOfOtherMarkingModesIsFilledButHidden) {
+    server.setReply(QStringLiteral("GetParam"), ParamReply(QStringLiteral("0,10,1,0,0,01,3")));
+    server.setReply(QStringLiteral("CallBack"), PaperReply(QStringLiteral("S0007"), kThreeTurns));
+    TFrmMainWindow& w = open();
+    w.ActCallBack->trigger();
+    EXPECT_EQ(w.StringGridHist->rowCount(), 3);
+    EXPECT_EQ(w.HistRecords.size(), 3);
+    EXPECT_FALSE(w.GroupBox2->isVisibleTo(&w));
+}
+
+TEST_F(MarkingWindowTest, SelectingAHistoryRowWithoutAPaperDrawsNothing) {
+    server.setReply(QStringLiteral("GetParam"), ParamReply(QStringLiteral("0,10,1,0,0,03,3")));
+    server.setReply(QStringLiteral("CallBack"), PaperReply(QStringLiteral("S0007"), kThreeTurns));
+    TFrmMainWindow& w = open();
+    w.ActCallBack->trigger();
+    ASSERT_EQ(w.HistRecords.size(), 3);
+    w.ClearPaperFromScreen();
+
+    bool allowed = false;
+    w.StringGridHistSelectCell(0, 1, allowed);
+    EXPECT_TRUE(allowed);
+    EXPECT_EQ(w.ViewImageEnVect->layer().count(), 0);
+    EXPECT_EQ(w.ScorePanel->text(), QStringLiteral("0.0"));
+}
