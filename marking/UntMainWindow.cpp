@@ -74,6 +74,7 @@ TFrmMainWindow::TFrmMainWindow(TPublicFuctionObject& state, QWidget* parent)
     buildLayout();
     buildCommands();
     buildToolbars();
+    connectViewHandlers();
 
     marking::ScoreEntry::Hooks hooks;
     hooks.paperLoaded = [this] { return PaperLoaded; };

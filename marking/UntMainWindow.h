@@ -13,6 +13,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 #include <functional>
@@ -163,6 +164,24 @@ public:
     void ActSizeToSmallExecute();
     void ActSizeToLargeExecute();
     void MenuItemClick(QAction* Sender);
+
+    // Paper display and marking symbols (MainWindowPaper.cpp,
+    // MainWindowSymbols.cpp). Object handles are imaging::ObjectHandle.
+    void ViewImageEnVectViewChange(int change);
+    void ViewImageEnVectNewObject(int handle);
+    void ViewImageEnVectObjectOver(int handle);
+    void ViewImageEnVectMouseDown(Qt::MouseButton button, QPoint pos);
+    void ViewImageEnVectMouseUp(Qt::MouseButton button, QPoint pos);
+    // Last object, in layer order, that is blue and at a score position; -1.
+    int HighlightedScoreText() const;
+    // Fills HistRecords and StringGridHist from AllTurnInfo.
+    void FillHistList(bool repaintEachRow = true);
+    // Replaces the main view's objects by a tag's marks (only while a paper
+    // is loaded and the main view has a picture); throws EAppError for a bad
+    // record after the status refresh.
+    void DrawTag(const QString& tag);
+    // ScorePanel := the total; the three counters := the mark counts.
+    void RefreshStatus();
     // Re-marking: a row chosen in the history grid redraws that turn's marks
     // (MainWindowCallBack.cpp). The selection is always allowed.
     void StringGridHistSelectCell(int ACol, int ARow, bool& CanSelect);
@@ -195,6 +214,8 @@ private:
     void buildCommands();
     void buildToolbars();
     void dockGroupBar(bool left);
+    void connectViewHandlers();
+    void armDrawTool(int tool); // an imaging::ImageView::Tool
     void MyEditKeyDown(QLineEdit* Sender, QKeyEvent* event, bool* consumed);
     void MyEditKeyPress(QLineEdit* Sender, QKeyEvent* event, bool* consumed);
     void MyEditKeyUp(QLineEdit* Sender);

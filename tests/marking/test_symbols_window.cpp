@@ -1,0 +1,272 @@
+// Marks placed with the mouse in the marking window: the cross, comments,
+// lines, boxes and ellipses, deletion with the right button, the highlighted
+// score text with its pop-up of common scores, and the comment list.
+
+#include "CommentList.h"
+#include "PaperWindowFixture.h"
+#include "TagFormat.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+
+namespace {
+
+using imaging::ObjectKind;
+using imaging::VectorObject;
+
+class SymbolsWindowTest : public PaperWindowTest {
+protected:
+    void SetUp() override {
+        PaperWindowTest::SetUp();
+        openWindow();
+        // At half size the whole page fits the view, so every point of it
+        // can be clicked.
+        state.ZoomSetting = QStringLiteral("50");
+        openPaper();
+    }
+
+    // Clicks at an image point with the left button.
+    void clickAt(int x, int y) {
+        QTest::mouseClick(view().viewport(), Qt::LeftButton, Qt::NoModifier, viewPoint(x, y));
+    }
+    void dragFromTo(QPoint from, QPoint to) {
+        QTest::mousePress(view().viewport(), Qt::LeftButton, Qt::NoModifier,
+                          viewPoint(from.x(), from.y()));
+        QTest::mouseMove(view().viewport(), viewPoint(to.x(), to.y()));
+        QTest::mouseRelease(view().viewport(), Qt::LeftButton, Qt::NoModifier,
+                            viewPoint(to.x(), to.y()));
+    }
+    void rightClickAt(int x, int y) {
+        QTest::mouseClick(view().viewport(), Qt::RightButton, Qt::NoModifier, viewPoint(x, y));
+    }
+    // The objects of the layer that are not the two score texts.
+    QList<VectorObject> marks() const {
+        QList<VectorObject> found;
+        const imaging::VectorLayer& layer = view().layer();
+        for (imaging::ObjectHandle h : layer.handles()) {
+            const VectorObject* o = layer.object(h);
+            if (!marking::IsScorePosition(state.SubQuestions, o->left, o->top))
+                found << *o;
+        }
+        return found;
+    }
+    void putComment(const QString& typed) {
+        window->ComboBoxText->setEditText(typed);
+        window->ActPutText->trigger();
+    }
+};
+
+TEST_F(SymbolsWindowTest, CrossIsCentredAboveTheClickAndKeptInsideThePicture) {
+    struct Case {
+        QPoint click;
+        QRect placed;
+    } cases[] = {{{400, 350}, {380, 334, 40, 40}},
+                 {{10, 5}, {1, 1, 40, 40}},
+                 {{995, 790}, {960, 760, 40, 40}}};
+    for (const Case& c : cases) {
+        view().layer().clear();
+        window->ActSymbolX->trigger();
+        EXPECT_TRUE(window->DrawToolArmed);
+        clickAt(c.click.x(), c.click.y());
+
+        ASSERT_EQ(view().layer().count(), 1);
+        const VectorObject* o = view().layer().object(view().layer().handleAt(0));
+        EXPECT_EQ(o->text, QStringLiteral("X"));
+        EXPECT_EQ(QRect(o->left, o->top, o->width, o->height), c.placed);
+        EXPECT_EQ(o->penColor, imaging::kGdiRed);
+        EXPECT_EQ(o->fontHeight, 40);
+        EXPECT_EQ(o->brushStyle, imaging::BrushStyle::Clear);
+        EXPECT_EQ(o->penStyle, imaging::PenStyle::Clear);
+        EXPECT_TRUE(o->movable);
+        EXPECT_FALSE(o->editable);
+        // One mark per command.
+        EXPECT_FALSE(window->DrawToolArmed);
+        EXPECT_EQ(view().tool(), imaging::ImageView::Tool::Select);
+    }
+}
+
+TEST_F(SymbolsWindowTest, ToolCommandsDoNothingWithoutAPaper) {
+    window->PaperLoaded = false;
+    window->ActSymbolX->trigger();
+    window->ActPutBox->trigger();
+    EXPECT_FALSE(window->DrawToolArmed);
+    EXPECT_EQ(view().tool(), imaging::ImageView::Tool::Select);
+}
+
+TEST_F(SymbolsWindowTest, CommentOfFourChineseCharactersIsThreeHundredTwentyWide) {
+    putComment(QStringLiteral("书写工整"));
+    clickAt(500, 300);
+
+    const QList<VectorObject> placed = marks();
+    ASSERT_EQ(placed.size(), 1);
+    EXPECT_EQ(placed[0].text, QStringLiteral("书写工整"));
+    EXPECT_EQ(QRect(placed[0].left, placed[0].top, placed[0].width, placed[0].height),
+              QRect(340, 284, 320, 40));
+    EXPECT_EQ(window->ComboBoxText->findText(QStringLiteral("书写工整")), 0);
+    EXPECT_EQ(marking::ReadCommentFile(CommentTxtPath()), QStringList{QStringLiteral("书写工整")});
+}
+
+TEST_F(SymbolsWindowTest, CommentListGrowsOnlyByNewTexts) {
+    window->ComboBoxText->addItems({QStringLiteral("Good"), QStringLiteral("好")});
+    putComment(QStringLiteral("GOOD"));
+    EXPECT_EQ(window->ComboBoxText->count(), 2);
+    EXPECT_FALSE(QFile::exists(CommentTxtPath()));
+    view().setTool(imaging::ImageView::Tool::Select);
+    window->DrawToolArmed = false;
+
+    // Without a paper the list still learns the comment, but no tool is armed.
+    window->PaperLoaded = false;
+    putComment(QStringLiteral("认真"));
+    EXPECT_FALSE(window->DrawToolArmed);
+    EXPECT_EQ(marking::ReadCommentFile(CommentTxtPath()),
+              (QStringList{QStringLiteral("Good"), QStringLiteral("好"), QStringLiteral("认真")}));
+}
+
+TEST_F(SymbolsWindowTest, CommentWithTagSeparatorsIsMadeSafeOnThePaperOnly) {
+    putComment(QStringLiteral("错!看书;"));
+    clickAt(500, 600);
+    window->ActSymbolX->trigger();
+    clickAt(300, 700);
+
+    EXPECT_EQ(window->ComboBoxText->itemText(0), QStringLiteral("错!看书;"));
+    const QString tag = marking::BuildTag(view().layer(), state.SubQuestions);
+    imaging::VectorLayer read;
+    marking::DrawTag(read, state.SubQuestions, tag, {});
+    EXPECT_EQ(read.count(), 4); // two score texts, the comment and the cross
+    EXPECT_NE(read.findAt(280, 684), imaging::kNoObject);
+    bool commentFound = false;
+    for (imaging::ObjectHandle h : read.handles())
+        commentFound |= read.object(h)->text == QStringLiteral("错！看书；");
+    EXPECT_TRUE(commentFound);
+}
+
+TEST_F(SymbolsWindowTest, EmptyCommentArmsNothing) {
+    putComment(QStringLiteral("  "));
+    EXPECT_FALSE(window->DrawToolArmed);
+    EXPECT_EQ(view().tool(), imaging::ImageView::Tool::Select);
+    EXPECT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(window->ComboBoxText->count(), 0);
+}
+
+TEST_F(SymbolsWindowTest, UnwritableCommentFileIsReportedAndArmsNothing) {
+    SetAppDir(QStringLiteral("/nonexistent/folder"));
+    putComment(QStringLiteral("好"));
+    EXPECT_EQ(window->ComboBoxText->count(), 1);
+    EXPECT_FALSE(window->DrawToolArmed);
+    EXPECT_EQ(messages.shown.size(), 1);
+}
+
+TEST_F(SymbolsWindowTest, LineBoxAndEllipseFromADragAreRedAndCounted) {
+    struct Case {
+        QAction* TFrmMainWindow::*command;
+        ObjectKind kind;
+        QPoint from;
+        QPoint to;
+        QRect extent;
+    } cases[] = {
+        {&TFrmMainWindow::ActSymbolLine, ObjectKind::Line, {300, 200}, {200, 150}, {300, 200, -99, -49}},
+        {&TFrmMainWindow::ActPutBox, ObjectKind::Box, {300, 200}, {200, 150}, {200, 150, 101, 51}},
+        {&TFrmMainWindow::ActPutEllipse, ObjectKind::Ellipse, {600, 600}, {700, 650}, {600, 600, 101, 51}},
+    };
+    for (const Case& c : cases) {
+        (window.get()->*c.command)->trigger();
+        dragFromTo(c.from, c.to);
+        const VectorObject o = marks().last();
+        EXPECT_EQ(o.kind, c.kind);
+        EXPECT_EQ(QRect(o.left, o.top, o.width, o.height), c.extent);
+        EXPECT_EQ(o.penColor, imaging::kGdiRed);
+        EXPECT_EQ(o.penStyle, imaging::PenStyle::Solid);
+        EXPECT_EQ(o.brushStyle, imaging::BrushStyle::Clear);
+        EXPECT_FALSE(window->DrawToolArmed);
+    }
+    EXPECT_EQ(window->LabelLineCount->text(), QStringLiteral("1"));
+    EXPECT_EQ(window->LabelBoxCount->text(), QStringLiteral("1"));
+    EXPECT_EQ(window->LabelEllipseCount->text(), QStringLiteral("1"));
+}
+
+TEST_F(SymbolsWindowTest, RightButtonDeletesTheNearestMarkButNeverAScoreText) {
+    // Score text of sub-question 1 at (120, 300), 48 x 32.
+    window->ActSymbolX->trigger();
+    clickAt(250, 336); // cross at 230..269 x 320..359
+    window->ActPutBox->trigger();
+    dragFromTo({600, 100}, {700, 150});
+    ASSERT_EQ(marks().size(), 2);
+
+    // Nearer to the score text than to the cross: nothing goes.
+    rightClickAt(190, 310);
+    EXPECT_EQ(marks().size(), 2);
+    EXPECT_EQ(view().layer().count(), 4);
+
+    // Far from everything, nearest to the box: the box goes.
+    rightClickAt(850, 120);
+    ASSERT_EQ(marks().size(), 1);
+    EXPECT_EQ(marks()[0].text, QStringLiteral("X"));
+    EXPECT_EQ(window->LabelBoxCount->text(), QStringLiteral("0"));
+
+    // On the cross: the cross goes; the left button deletes nothing.
+    clickAt(250, 340);
+    EXPECT_EQ(marks().size(), 1);
+    rightClickAt(250, 340);
+    EXPECT_TRUE(marks().isEmpty());
+    EXPECT_EQ(view().layer().count(), 2);
+}
+
+TEST_F(SymbolsWindowTest, HighlightedScoreTextOffersOnlyTheCommonScoresInItsRange) {
+    const imaging::ObjectHandle first = view().layer().findAt(120, 300);
+    const imaging::ObjectHandle second = view().layer().findAt(120, 500);
+    EXPECT_EQ(window->HighlightedScoreText(), imaging::kNoObject);
+
+    QTest::mouseMove(view().viewport(), viewPoint(140, 510));
+    EXPECT_EQ(view().layer().object(second)->penColor, imaging::kGdiBlue);
+    EXPECT_EQ(view().layer().object(first)->penColor, imaging::kGdiRed);
+    EXPECT_EQ(window->HighlightedScoreText(), second);
+    QStringList shown;
+    for (QAction* item : window->ScoreMenuItems) {
+        if (item->isVisible())
+            shown << item->text();
+    }
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("1分"), QStringLiteral("2分")}));
+
+    // The highlight stays after the mouse leaves; a click anywhere opens the menu.
+    QTest::mouseMove(view().viewport(), viewPoint(800, 700));
+    clickAt(800, 700);
+    EXPECT_TRUE(window->PopupMenu->isVisible());
+    window->PopupMenu->hide();
+
+    window->MenuItemClick(window->ScoreMenuItems[1]);
+    const VectorObject* o = view().layer().object(second);
+    EXPECT_EQ(o->text, QStringLiteral("2"));
+    EXPECT_EQ(o->width, 40);
+    EXPECT_EQ(o->penColor, imaging::kGdiBlue);
+    EXPECT_EQ(window->ScoreEdits[1]->text(), QStringLiteral("2"));
+    EXPECT_EQ(window->ScorePanel->text(), QStringLiteral("2"));
+    EXPECT_EQ(view().layer().object(first)->text, QStringLiteral("?"));
+
+    // Over the first score text the range is 0..5: every item shows.
+    QTest::mouseMove(view().viewport(), viewPoint(140, 310));
+    EXPECT_EQ(window->HighlightedScoreText(), first);
+    for (QAction* item : window->ScoreMenuItems)
+        EXPECT_TRUE(item->isVisible()) << item->text().toStdString();
+}
+
+TEST_F(SymbolsWindowTest, NoPopupWhileAToolIsArmedOrWithoutAHighlight) {
+    clickAt(800, 700);
+    EXPECT_FALSE(window->PopupMenu->isVisible());
+
+    QTest::mouseMove(view().viewport(), viewPoint(140, 510));
+    window->ActPutBox->trigger();
+    dragFromTo({600, 600}, {700, 650});
+    EXPECT_FALSE(window->PopupMenu->isVisible());
+    EXPECT_EQ(marks().size(), 1);
+}
+
+TEST_F(SymbolsWindowTest, CommonScoreIsIgnoredWithoutAPaper) {
+    QTest::mouseMove(view().viewport(), viewPoint(140, 510));
+    window->PaperLoaded = false;
+    window->MenuItemClick(window->ScoreMenuItems[0]);
+    EXPECT_EQ(view().layer().object(view().layer().findAt(120, 500))->text, QStringLiteral("?"));
+}
+
+} // namespace
