@@ -59,10 +59,9 @@ void TFrmMainWindow::connectViewHandlers() {
             [this](imaging::ObjectHandle h) { Guarded([&] { ViewImageEnVectNewObject(h); }); });
     connect(view, &imaging::ImageView::objectOver, this,
             [this](imaging::ObjectHandle h) { Guarded([&] { ViewImageEnVectObjectOver(h); }); });
-    connect(view, &imaging::ImageView::mouseDown, this,
-            [this](Qt::MouseButton button, QPoint pos) {
-                Guarded([&] { ViewImageEnVectMouseDown(button, pos); });
-            });
+    connect(view, &imaging::ImageView::mouseDown, this, [this](Qt::MouseButton button, QPoint pos) {
+        Guarded([&] { ViewImageEnVectMouseDown(button, pos); });
+    });
     connect(view, &imaging::ImageView::mouseUp, this, [this](Qt::MouseButton button, QPoint pos) {
         Guarded([&] { ViewImageEnVectMouseUp(button, pos); });
     });

@@ -146,7 +146,8 @@ void TFrmMainWindow::ViewImageEnVectObjectOver(int handle) {
     for (QAction* item : ScoreMenuItems) {
         double value = 0;
         if (!ReadNumber(item->toolTip(), &value))
-            RaiseError(QStringLiteral("'%1' is not a valid floating point value").arg(item->toolTip()));
+            RaiseError(
+                QStringLiteral("'%1' is not a valid floating point value").arg(item->toolTip()));
         item->setVisible(value >= q.LowestMark && value <= q.HighestMark);
     }
 }

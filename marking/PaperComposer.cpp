@@ -73,8 +73,8 @@ ComposeOutcome ComposeAnswerImage(TPublicFuctionObject& state,
         QElapsedTimer clock;
         clock.start();
 
-        const bool haveSlot = s >= 0 && s < pageViews.size() && pageViews[s] != nullptr &&
-                              s < state.PageSlots.size();
+        const bool haveSlot =
+            s >= 0 && s < pageViews.size() && pageViews[s] != nullptr && s < state.PageSlots.size();
         imaging::ImageView* source = nullptr;
         bool loaded = true;
         if (haveSlot) {
@@ -106,8 +106,8 @@ ComposeOutcome ComposeAnswerImage(TPublicFuctionObject& state,
             if (!loaded)
                 reportFailure(address);
         }
-        outcome.timingText = QStringLiteral("提卷") + QString::number(clock.elapsed()) +
-                             QStringLiteral("毫秒");
+        outcome.timingText =
+            QStringLiteral("提卷") + QString::number(clock.elapsed()) + QStringLiteral("毫秒");
         clock.restart();
 
         if (loaded) {
@@ -124,8 +124,8 @@ ComposeOutcome ComposeAnswerImage(TPublicFuctionObject& state,
             white.select(0, 0, white.imageWidth(), white.imageHeight());
             TakeSelection(white, mainView, i == 0);
         }
-        outcome.timingText += QStringLiteral("切割") + QString::number(clock.elapsed()) +
-                              QStringLiteral("毫秒");
+        outcome.timingText +=
+            QStringLiteral("切割") + QString::number(clock.elapsed()) + QStringLiteral("毫秒");
     }
     return outcome;
 }

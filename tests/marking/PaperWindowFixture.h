@@ -68,8 +68,8 @@ protected:
         state.SubQuestions = {{QStringLiteral("S1"), QStringLiteral("第1小题"), 0, 5, 120, 300},
                               {QStringLiteral("S2"), QStringLiteral("第2小题"), 0, 2, 120, 500}};
         window->BuildPageWorkArea();
-        window->BuildScoreMenu({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
-                                QStringLiteral("5")});
+        window->BuildScoreMenu(
+            {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("5")});
         window->BuildScoreEdits();
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -93,7 +93,9 @@ protected:
 
     imaging::ImageView& view() const { return *window->ViewImageEnVect; }
     QPoint viewPoint(int x, int y) const { return view().imageToView(QPointF(x, y)); }
-    int imageRequests() const { return int(server.requestsFor(QStringLiteral("GetImageFile")).size()); }
+    int imageRequests() const {
+        return int(server.requestsFor(QStringLiteral("GetImageFile")).size());
+    }
 
     RecordingMessages messages;
     ScriptedServer server;

@@ -157,7 +157,8 @@ TEST_F(PaperWindowTest, SecondTurnShowsTheHistoryAndThePreviousTurnsMarks) {
     state.MarkingTurn = 2;
 
     // On the wire the pieces of an entry are joined by "$".
-    openPaper(QStringLiteral("张老师$4$0;120;300;4!|李老师$5$0;120;300;5!0;120;500;1!2;380;334;X!"));
+    openPaper(
+        QStringLiteral("张老师$4$0;120;300;4!|李老师$5$0;120;300;5!0;120;500;1!2;380;334;X!"));
 
     ASSERT_EQ(window->StringGridHist->rowCount(), 2);
     EXPECT_EQ(window->StringGridHist->item(1, 0)->text(), QStringLiteral("李老师"));

@@ -34,14 +34,16 @@ TEST(CommentFile, ReadsAFileWithoutTheLastLineEndAndAMissingFile) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(gbk::encode(QStringLiteral("好\r\n很好")));
     file.close();
-    EXPECT_EQ(marking::ReadCommentFile(path), (QStringList{QStringLiteral("好"), QStringLiteral("很好")}));
+    EXPECT_EQ(marking::ReadCommentFile(path),
+              (QStringList{QStringLiteral("好"), QStringLiteral("很好")}));
 }
 
 TEST(CommentFile, ALineBreakInsideAnItemDoesNotSplitIt) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Comment.TXT"));
     marking::WriteCommentFile(path, {QStringLiteral("甲\r\n乙"), QStringLiteral("丙")});
-    EXPECT_EQ(marking::ReadCommentFile(path), (QStringList{QStringLiteral("甲乙"), QStringLiteral("丙")}));
+    EXPECT_EQ(marking::ReadCommentFile(path),
+              (QStringList{QStringLiteral("甲乙"), QStringLiteral("丙")}));
 }
 
 TEST(CommentFile, AnUnwritablePathRaises) {

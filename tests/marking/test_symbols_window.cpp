@@ -166,9 +166,17 @@ TEST_F(SymbolsWindowTest, LineBoxAndEllipseFromADragAreRedAndCounted) {
         QPoint to;
         QRect extent;
     } cases[] = {
-        {&TFrmMainWindow::ActSymbolLine, ObjectKind::Line, {300, 200}, {200, 150}, {300, 200, -99, -49}},
+        {&TFrmMainWindow::ActSymbolLine,
+         ObjectKind::Line,
+         {300, 200},
+         {200, 150},
+         {300, 200, -99, -49}},
         {&TFrmMainWindow::ActPutBox, ObjectKind::Box, {300, 200}, {200, 150}, {200, 150, 101, 51}},
-        {&TFrmMainWindow::ActPutEllipse, ObjectKind::Ellipse, {600, 600}, {700, 650}, {600, 600, 101, 51}},
+        {&TFrmMainWindow::ActPutEllipse,
+         ObjectKind::Ellipse,
+         {600, 600},
+         {700, 650},
+         {600, 600, 101, 51}},
     };
     for (const Case& c : cases) {
         (window.get()->*c.command)->trigger();
