@@ -8,16 +8,12 @@
 #include "ImageView.h"
 #include "Messages.h"
 #include "PaperComposer.h"
-#include "ScoreEntry.h"
-#include "TagFormat.h"
 #include "UntPublic.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QSignalBlocker>
 #include <QTableWidget>
 
 namespace {
@@ -48,56 +44,6 @@ bool HistoryShown(const TPublicFuctionObject& state) {
     static const QStringList modes = {QStringLiteral("02"), QStringLiteral("03"),
                                       QStringLiteral("04"), QStringLiteral("05")};
     return modes.contains(state.MarkingMode) && state.MarkingTurn > 1;
-}
-
-// HistRecords and StringGridHist from AllTurnInfo: one record per entry,
-// the grid at least one row; an entry that does not split into exactly
-// three pieces leaves its record and its row empty.
-void FillHistory(TFrmMainWindow& window) {
-    const QList<marking::HistoryEntry> entries =
-        marking::SplitHistory(window.state().AllTurnInfo);
-    QTableWidget* grid = window.StringGridHist;
-    // Rebuilding the rows moves the grid's current cell; that is no choice of
-    // the marker's and must not redraw a turn.
-    const QSignalBlocker blocker(grid);
-    grid->clearContents();
-    grid->setRowCount(std::max<int>(1, int(entries.size())));
-    window.HistRecords = QList<THist>(entries.size());
-    for (int i = 0; i < entries.size(); ++i) {
-        const marking::HistoryEntry& e = entries[i];
-        if (!e.valid)
-            continue;
-        window.HistRecords[i] = THist{e.text1, e.text2, e.tag};
-        grid->setItem(i, 0, new QTableWidgetItem(e.text1));
-        grid->setItem(i, 1, new QTableWidgetItem(e.text2));
-    }
-}
-
-// The window's tag reader: replaces the main view's objects with the marks
-// of `tag`, sets the score edits from its scores and refreshes the total and
-// the counters. Nothing happens unless a paper is open on a picture.
-void DrawTagOnScreen(TFrmMainWindow& window, const QString& tag) {
-    imaging::ImageView& view = *window.ViewImageEnVect;
-    if (!window.PaperLoaded || view.imageHeight() <= 0)
-        return;
-    marking::TagReaderHooks hooks;
-    hooks.suspendPainting = [&view] { view.suspendPainting(); };
-    hooks.resumePainting = [&view] {
-        view.layerChanged();
-        view.resumePainting();
-    };
-    hooks.refreshStatus = [&window](double, const marking::MarkCounts&) {
-        window.scoreEntry()->refreshTotal();
-    };
-    // The reader may make score texts, which are drawn half transparent.
-    view.setTransparencyRendering(true);
-    marking::DrawTagOnView(
-        view.layer(), window.state().SubQuestions, tag,
-        [&window](int index, const QString& text) {
-            if (index < window.ScoreEdits.size() && window.ScoreEdits[index])
-                window.ScoreEdits[index]->setText(text);
-        },
-        hooks);
 }
 
 } // namespace
@@ -139,11 +85,11 @@ void TFrmMainWindow::ActCallBackExecute() {
             marking::ApplyZoomSetting(*ViewImageEnVect, m_state.ZoomSetting);
             ViewImageEnVect->layerChanged();
             ViewImageEnVect->setEnabled(true);
-            FillHistory(*this);
+            FillHistList(false);
             if (!outcome.failedPictures.isEmpty())
                 Messages().showMessage(marking::FailedPicturesMessage(outcome.failedPictures));
 
-            DrawTagOnScreen(*this, m_state.CallBackTag);
+            DrawTag(m_state.CallBackTag);
             GroupBox2->setVisible(HistoryShown(m_state));
         }
     }
@@ -154,14 +100,15 @@ void TFrmMainWindow::StringGridHistSelectCell(int ACol, int ARow, bool& CanSelec
     Q_UNUSED(ACol);
     CanSelect = true;
     if (ARow >= 0 && ARow < HistRecords.size())
-        DrawTagOnScreen(*this, HistRecords[ARow].TurnTag);
+        DrawTag(HistRecords[ARow].TurnTag);
 }
 
 void TFrmMainWindow::connectHistoryGrid() {
     connect(StringGridHist, &QTableWidget::currentCellChanged, this, [this](int row, int column) {
-        // Only the marker's own choice redraws a turn; rows rebuilt by a
-        // fetch move the current cell too.
-        if (!StringGridHist->hasFocus())
+        // Only the marker's own choice redraws a turn. Rows rebuilt by a fetch
+        // or a call-back (with the window's repainting suspended) move the
+        // current cell too, even while the grid has the focus.
+        if (!StringGridHist->hasFocus() || !updatesEnabled())
             return;
         bool canSelect = true;
         Guarded([&] { StringGridHistSelectCell(column, row, canSelect); });

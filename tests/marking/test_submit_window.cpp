@@ -175,3 +175,26 @@ TEST_F(MarkingWindowTest, NothingIsSubmittedWithoutAnOpenPaper) {
     EXPECT_TRUE(server.requestsFor(QStringLiteral("SaveSymbol")).isEmpty());
     EXPECT_TRUE(messages.shown.isEmpty());
 }
+
+TEST_F(MarkingWindowTest, AutoLoadPaperFetchesTheNextPaperAfterTheSubmission) {
+    server.setReply(QStringLiteral("GetQuestion"), PaperReply(QStringLiteral("S0100")));
+    TFrmMainWindow& w = open();
+    state.AutoLoadPaper = true;
+    openPaperDirectly();
+    Type(w, 0, QStringLiteral("2"));
+    Type(w, 1, QStringLiteral("2"));
+    server.clearRequests();
+
+    w.ActSavePaper->trigger();
+
+    QStringList commands;
+    for (const QByteArray& target : server.requests())
+        commands.append(QString::fromLatin1(target.mid(1, target.indexOf('?') - 1)));
+    ASSERT_GE(commands.size(), 2);
+    EXPECT_EQ(commands.mid(0, 2), (QStringList{"SaveSymbol", "GetQuestion"}));
+    EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(w.PaperLoaded);
+    EXPECT_EQ(state.StudentId, QStringLiteral("S0100"));
+    EXPECT_FALSE(w.ActLoadPaper->isEnabled());
+    EXPECT_TRUE(w.ActSavePaper->isEnabled());
+}
