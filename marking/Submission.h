@@ -38,7 +38,7 @@ bool AllScoredForSubmission(const imaging::VectorLayer& layer,
 
 // The exception choice of ComboBoxException as the request carries it.
 struct ExceptionChoice {
-    QString Description;   // the item's text when its index is above 0, else ""
+    QString Description; // the item's text when its index is above 0, else ""
     QString IsExceptional; // "1" for 答错位置, 切割问题 and 其他情况 (index 2 to 4), else "0"
 };
 ExceptionChoice ExceptionFor(int selectedIndex, const QString& selectedText);

@@ -120,8 +120,9 @@ TEST(MarkingLoop, SubmitFetchCallBackChangeAndSubmitAgain) {
     double mark = 0;
     ASSERT_TRUE(ReadNumber(state.CallBackMark, &mark)) << state.CallBackMark.toStdString();
     EXPECT_DOUBLE_EQ(mark, n + 2);
-    EXPECT_TRUE(state.CallBackTag.startsWith(
-        QStringLiteral("0;%1;%2;3!").arg(state.SubQuestions[0].PosX).arg(state.SubQuestions[0].PosY)))
+    EXPECT_TRUE(state.CallBackTag.startsWith(QStringLiteral("0;%1;%2;3!")
+                                                 .arg(state.SubQuestions[0].PosX)
+                                                 .arg(state.SubQuestions[0].PosY)))
         << state.CallBackTag.toStdString();
     EXPECT_TRUE(state.CallBackTag.endsWith(QStringLiteral("2;300;200;X!")));
 

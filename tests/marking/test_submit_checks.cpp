@@ -37,14 +37,14 @@ void AddScores(VectorLayer& layer, const QList<TSubQuestion>& subQuestions,
 
 struct CheckCase {
     const char* name;
-    QStringList scores;    // score texts on the layer
-    QStringList edits;     // score edit texts
-    QString comment;       // a free text placed away from the scores ("" = none)
+    QStringList scores; // score texts on the layer
+    QStringList edits;  // score edit texts
+    QString comment;    // a free text placed away from the scores ("" = none)
     double fullScore;
-    QStringList messages;  // shown, in order
+    QStringList messages; // shown, in order
     bool accepted;
-    QString submarks;      // when accepted
-    double mark;           // when accepted
+    QString submarks; // when accepted
+    double mark;      // when accepted
 };
 
 class SubmissionChecks : public ::testing::TestWithParam<CheckCase> {};
@@ -78,21 +78,73 @@ TEST_P(SubmissionChecks, RunInOrderWithTheirMessages) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, SubmissionChecks,
     ::testing::Values(
-        CheckCase{"AllScoredInRange", {"5", "2.5"}, {"5", "2.5"}, "", 10, {}, true, "1:5|2:2.5|", 7.5},
-        CheckCase{"TotalEqualToFullScorePasses", {"5", "5"}, {"5", "5"}, "", 10, {}, true, "1:5|2:5|", 10},
-        CheckCase{"UnscoredRefused", {"5", "?"}, {"5", ""}, "", 10, {"每道题必须打分!!"}, false, "", 0},
-        CheckCase{"PointAloneRefusedAsUnscored", {"5", "."}, {"5", "."}, "", 10,
-                  {"每道题必须打分!!"}, false, "", 0},
-        CheckCase{"EditsOutOfRangeListed", {"5", "5"}, {"11", "-1"}, "", 30,
-                  {"第1,2知识点打分不满足其知识点的上下限制!"}, false, "", 0},
-        CheckCase{"EmptyEditFailsTheRangeCheckAndGoesOn", {"5", "2"}, {"5", ""}, "", 10,
-                  {"判断本题知识点打分出错"}, true, "1:5|2:2|", 7},
-        CheckCase{"TotalAboveFullScoreRefused", {"5", "5.5"}, {"5", "5.5"}, "", 10,
-                  {"本题分数上限为10"}, false, "", 0},
-        CheckCase{"NumericCommentRaisesTheTotal", {"5", "5"}, {"5", "5"}, "3", 10,
-                  {"本题分数上限为10"}, false, "", 0},
-        CheckCase{"RoundingResidueIsNotAboveFullScore", {"0.1", "0.2"}, {"0.1", "0.2"}, "", 0.3, {},
-                  true, "1:0.1|2:0.2|", 0.1 + 0.2}),
+        CheckCase{
+            "AllScoredInRange", {"5", "2.5"}, {"5", "2.5"}, "", 10, {}, true, "1:5|2:2.5|", 7.5},
+        CheckCase{"TotalEqualToFullScorePasses",
+                  {"5", "5"},
+                  {"5", "5"},
+                  "",
+                  10,
+                  {},
+                  true,
+                  "1:5|2:5|",
+                  10},
+        CheckCase{
+            "UnscoredRefused", {"5", "?"}, {"5", ""}, "", 10, {"每道题必须打分!!"}, false, "", 0},
+        CheckCase{"PointAloneRefusedAsUnscored",
+                  {"5", "."},
+                  {"5", "."},
+                  "",
+                  10,
+                  {"每道题必须打分!!"},
+                  false,
+                  "",
+                  0},
+        CheckCase{"EditsOutOfRangeListed",
+                  {"5", "5"},
+                  {"11", "-1"},
+                  "",
+                  30,
+                  {"第1,2知识点打分不满足其知识点的上下限制!"},
+                  false,
+                  "",
+                  0},
+        CheckCase{"EmptyEditFailsTheRangeCheckAndGoesOn",
+                  {"5", "2"},
+                  {"5", ""},
+                  "",
+                  10,
+                  {"判断本题知识点打分出错"},
+                  true,
+                  "1:5|2:2|",
+                  7},
+        CheckCase{"TotalAboveFullScoreRefused",
+                  {"5", "5.5"},
+                  {"5", "5.5"},
+                  "",
+                  10,
+                  {"本题分数上限为10"},
+                  false,
+                  "",
+                  0},
+        CheckCase{"NumericCommentRaisesTheTotal",
+                  {"5", "5"},
+                  {"5", "5"},
+                  "3",
+                  10,
+                  {"本题分数上限为10"},
+                  false,
+                  "",
+                  0},
+        CheckCase{"RoundingResidueIsNotAboveFullScore",
+                  {"0.1", "0.2"},
+                  {"0.1", "0.2"},
+                  "",
+                  0.3,
+                  {},
+                  true,
+                  "1:0.1|2:0.2|",
+                  0.1 + 0.2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SubmissionChecks, TagLimitCountsGbkBytes) {
@@ -120,8 +172,8 @@ TEST(SubmissionChecks, TagLimitCountsGbkBytes) {
             EXPECT_TRUE(messages.shown.isEmpty());
         else
             EXPECT_EQ(messages.shown,
-                      QStringList{
-                          QStringLiteral("您的标记大于系统所能承受的最大数,请删除一些无用的标记!!")});
+                      QStringList{QStringLiteral(
+                          "您的标记大于系统所能承受的最大数,请删除一些无用的标记!!")});
     }
 }
 

@@ -28,11 +28,10 @@ class MarkingWindowTest : public ::testing::Test {
 protected:
     // GetParam reply; `basic` is the seven Basic items.
     static QByteArray ParamReply(const QString& basic) {
-        return GbkXml(QStringLiteral(
-                          "<Root><Basic>%1</Basic><Cut>(1,1,0,0,400,300,1)</Cut>"
-                          "<SubQuestion>(1,第1小题,0,5,100,100),(2,第2小题,0,5,100,200)"
-                          "</SubQuestion><Paper>img,1,8,1,1,Q1,自动,是,x</Paper>"
-                          "<MarkDesc></MarkDesc></Root>")
+        return GbkXml(QStringLiteral("<Root><Basic>%1</Basic><Cut>(1,1,0,0,400,300,1)</Cut>"
+                                     "<SubQuestion>(1,第1小题,0,5,100,100),(2,第2小题,0,5,100,200)"
+                                     "</SubQuestion><Paper>img,1,8,1,1,Q1,自动,是,x</Paper>"
+                                     "<MarkDesc></MarkDesc></Root>")
                           .arg(basic));
     }
 
@@ -64,7 +63,8 @@ protected:
         state.UserId = QStringLiteral("T01");
         state.UserName = QStringLiteral("张老师");
         state.Validated = true;
-        state.Permissions = {{QStringLiteral("P1"), QStringLiteral("第一题"), QStringLiteral("|1|2|")}};
+        state.Permissions = {
+            {QStringLiteral("P1"), QStringLiteral("第一题"), QStringLiteral("|1|2|")}};
         server.setReply(QStringLiteral("ResetBufferByUser"), gbk::encode(QStringLiteral("成功")),
                         200, "text/plain");
         server.setReply(QStringLiteral("GetParam"), ParamReply(QStringLiteral("0,10,1,0,0,01,1")));

@@ -94,7 +94,8 @@ TEST_F(MarkingWindowTest, RefusedSubmissionSendsNothingAndKeepsThePaper) {
         QString message;
     } const cases[] = {
         {"unscored", QStringLiteral("5"), QString(), QStringLiteral("每道题必须打分!!")},
-        {"not a number", QStringLiteral("5"), QStringLiteral("."), QStringLiteral("每道题必须打分!!")},
+        {"not a number", QStringLiteral("5"), QStringLiteral("."),
+         QStringLiteral("每道题必须打分!!")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
