@@ -6,6 +6,7 @@
 
 #include "AppError.h"
 #include "ImageView.h"
+#include "MainWindowShared.h"
 #include "Messages.h"
 #include "PaperComposer.h"
 #include "UntPublic.h"
@@ -21,31 +22,6 @@ namespace {
 const QString kNoPaper = QStringLiteral("没有试卷可再提供了!!");
 const QString kFetchError = QStringLiteral("提卷错误，请稍后再试!!");
 
-// Repainting of the window is suspended while this lives and resumed on
-// every way out, errors included.
-class WindowPaintSuspension {
-public:
-    explicit WindowPaintSuspension(QWidget* window)
-        : m_window(window), m_was(window->updatesEnabled()) {
-        m_window->setUpdatesEnabled(false);
-    }
-    ~WindowPaintSuspension() { m_window->setUpdatesEnabled(m_was); }
-    WindowPaintSuspension(const WindowPaintSuspension&) = delete;
-    WindowPaintSuspension& operator=(const WindowPaintSuspension&) = delete;
-
-private:
-    QWidget* m_window;
-    bool m_was;
-};
-
-// The history group is shown for the review-style marking modes from the
-// second marking turn on.
-bool HistoryShown(const TPublicFuctionObject& state) {
-    static const QStringList modes = {QStringLiteral("02"), QStringLiteral("03"),
-                                      QStringLiteral("04"), QStringLiteral("05")};
-    return modes.contains(state.MarkingMode) && state.MarkingTurn > 1;
-}
-
 } // namespace
 
 void TFrmMainWindow::ActCallBackExecute() {
@@ -60,7 +36,7 @@ void TFrmMainWindow::ActCallBackExecute() {
     ActLoadPaper->setEnabled(false);
     QString timingText;
     {
-        const WindowPaintSuspension suspended(this);
+        const marking::PaintSuspension suspended(this);
         // The paper on screen, if any, is dropped before the reply is looked
         // at: a "none" or "error" leaves an empty window.
         ClearPaperFromScreen();
@@ -90,7 +66,7 @@ void TFrmMainWindow::ActCallBackExecute() {
                 Messages().showMessage(marking::FailedPicturesMessage(outcome.failedPictures));
 
             DrawTag(m_state.CallBackTag);
-            GroupBox2->setVisible(HistoryShown(m_state));
+            GroupBox2->setVisible(marking::ShowsHistory(m_state));
         }
     }
     LabelStatus->setText(timingText);

@@ -9,6 +9,7 @@
 #include "GbkText.h"
 #include "ImageView.h"
 #include "IniFile.h"
+#include "MainWindowShared.h"
 #include "Messages.h"
 #include "PaperComposer.h"
 #include "ScoreEntry.h"
@@ -23,33 +24,6 @@
 #include <QTableWidget>
 
 #include <exception>
-
-namespace {
-
-// Repainting of the window is suspended for the life of this object and
-// resumed on every way out.
-class WindowPaintSuspension {
-public:
-    explicit WindowPaintSuspension(QWidget* widget)
-        : m_widget(widget), m_was(widget->updatesEnabled()) {
-        m_widget->setUpdatesEnabled(false);
-    }
-    ~WindowPaintSuspension() { m_widget->setUpdatesEnabled(m_was); }
-    WindowPaintSuspension(const WindowPaintSuspension&) = delete;
-    WindowPaintSuspension& operator=(const WindowPaintSuspension&) = delete;
-
-private:
-    QWidget* m_widget;
-    bool m_was;
-};
-
-bool ShowsHistory(const TPublicFuctionObject& state) {
-    static const QStringList modes = {QStringLiteral("02"), QStringLiteral("03"),
-                                      QStringLiteral("04"), QStringLiteral("05")};
-    return modes.contains(state.MarkingMode) && state.MarkingTurn > 1;
-}
-
-} // namespace
 
 void TFrmMainWindow::connectViewHandlers() {
     imaging::ImageView* view = ViewImageEnVect;
@@ -90,7 +64,7 @@ void TFrmMainWindow::ActLoadPaperExecute() {
     marking::ComposeOutcome outcome;
     std::exception_ptr error;
     {
-        WindowPaintSuspension suspended(this);
+        marking::PaintSuspension suspended(this);
         ActLoadPaper->setEnabled(false);
         ActSavePaper->setEnabled(true);
         ActViewOri->setEnabled(true);
@@ -112,7 +86,7 @@ void TFrmMainWindow::ActLoadPaperExecute() {
         // the error is reported after painting has resumed.
         try {
             FillHistList();
-            if (ShowsHistory(m_state)) {
+            if (marking::ShowsHistory(m_state)) {
                 if (!HistRecords.isEmpty())
                     DrawTag(HistRecords.last().TurnTag);
                 GroupBox2->show();

@@ -6,9 +6,11 @@
 
 #include "AppError.h"
 #include "AppPaths.h"
+#include "CommentList.h"
 #include "GbkText.h"
 #include "ImageView.h"
 #include "IniFile.h"
+#include "MainWindowShared.h"
 #include "Messages.h"
 #include "ScoreEntry.h"
 #include "UntPublic.h"
@@ -19,7 +21,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -36,22 +37,6 @@ const QString kNoPermission = QStringLiteral("000000000");
 
 // Pixels scrolled by one arrow or page key.
 constexpr int kKeyScroll = 20;
-
-// Repainting of a widget is suspended for the life of this object, and
-// resumed on every way out.
-class PaintSuspension {
-public:
-    explicit PaintSuspension(QWidget* widget) : m_widget(widget), m_was(widget->updatesEnabled()) {
-        m_widget->setUpdatesEnabled(false);
-    }
-    ~PaintSuspension() { m_widget->setUpdatesEnabled(m_was); }
-    PaintSuspension(const PaintSuspension&) = delete;
-    PaintSuspension& operator=(const PaintSuspension&) = delete;
-
-private:
-    QWidget* m_widget;
-    bool m_was;
-};
 
 } // namespace
 
@@ -127,15 +112,7 @@ void TFrmMainWindow::FormCreate() {
     ViewImageEnVect->viewport()->update();
     MyImageEnView->viewport()->update();
 
-    QFile comments(CommentTxtPath());
-    if (comments.exists() && comments.open(QIODevice::ReadOnly)) {
-        QString text = gbk::decode(comments.readAll());
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        if (text.endsWith(QLatin1Char('\n')))
-            text.chop(1);
-        if (!text.isEmpty())
-            ComboBoxText->addItems(text.split(QLatin1Char('\n')));
-    }
+    ComboBoxText->addItems(marking::ReadCommentFile(CommentTxtPath()));
 }
 
 void TFrmMainWindow::showEvent(QShowEvent* event) {
@@ -256,7 +233,7 @@ void TFrmMainWindow::ActViewPaperConfigExecute() {
     LabelPermission->setText(m_state.Permissions[i].PermissionName);
     BuildPageWorkArea();
     const QStringList pieces = SplitList(m_state.Permissions[i].MarkConfig, QStringLiteral("|"));
-    PaintSuspension suspended(this);
+    marking::PaintSuspension suspended(this);
     if (!pieces.isEmpty())
         BuildScoreMenu(pieces);
     BuildScoreEdits();

@@ -1,0 +1,35 @@
+#pragma once
+// Small pieces shared by the marking window's handler files.
+
+#include "UntPublic.h"
+
+#include <QStringList>
+#include <QWidget>
+
+namespace marking {
+
+// Repainting of a widget is suspended for the life of this object and
+// resumed on every way out, errors included.
+class PaintSuspension {
+public:
+    explicit PaintSuspension(QWidget* widget) : m_widget(widget), m_was(widget->updatesEnabled()) {
+        m_widget->setUpdatesEnabled(false);
+    }
+    ~PaintSuspension() { m_widget->setUpdatesEnabled(m_was); }
+    PaintSuspension(const PaintSuspension&) = delete;
+    PaintSuspension& operator=(const PaintSuspension&) = delete;
+
+private:
+    QWidget* m_widget;
+    bool m_was;
+};
+
+// The history group is shown for the marking modes "02" to "05" from the
+// second marking turn on.
+inline bool ShowsHistory(const TPublicFuctionObject& state) {
+    static const QStringList modes = {QStringLiteral("02"), QStringLiteral("03"),
+                                      QStringLiteral("04"), QStringLiteral("05")};
+    return modes.contains(state.MarkingMode) && state.MarkingTurn > 1;
+}
+
+} // namespace marking
