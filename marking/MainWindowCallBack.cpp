@@ -17,6 +17,8 @@
 #include <QLabel>
 #include <QTableWidget>
 
+#include <exception>
+
 namespace {
 
 const QString kNoPaper = QStringLiteral("没有试卷可再提供了!!");
@@ -35,6 +37,8 @@ void TFrmMainWindow::ActCallBackExecute() {
     DrawToolArmed = false;
     ActLoadPaper->setEnabled(false);
     QString timingText;
+    std::exception_ptr error;
+    QString message; // shown once the window paints again, so the cleared window is seen
     {
         const marking::PaintSuspension suspended(this);
         // The paper on screen, if any, is dropped before the reply is looked
@@ -43,10 +47,10 @@ void TFrmMainWindow::ActCallBackExecute() {
 
         if (m_state.StudentId == QLatin1String("none")) {
             ActLoadPaper->setEnabled(true);
-            Messages().showMessage(kNoPaper);
+            message = kNoPaper;
         } else if (m_state.StudentId == QLatin1String("error")) {
             ActLoadPaper->setEnabled(true);
-            Messages().showMessage(kFetchError);
+            message = kFetchError;
         } else {
             m_state.ResetPageSlots();
             ActSavePaper->setEnabled(true);
@@ -63,13 +67,22 @@ void TFrmMainWindow::ActCallBackExecute() {
             ViewImageEnVect->setEnabled(true);
             FillHistList(false);
             if (!outcome.failedPictures.isEmpty())
-                Messages().showMessage(marking::FailedPicturesMessage(outcome.failedPictures));
-
-            DrawTag(m_state.CallBackTag);
+                message = marking::FailedPicturesMessage(outcome.failedPictures);
+            // A bad tag must not hide the failed-picture message: its error
+            // is reported after painting has resumed.
+            try {
+                DrawTag(m_state.CallBackTag);
+            } catch (...) {
+                error = std::current_exception();
+            }
             GroupBox2->setVisible(marking::ShowsHistory(m_state));
         }
     }
     LabelStatus->setText(timingText);
+    if (!message.isEmpty())
+        Messages().showMessage(message);
+    if (error)
+        std::rethrow_exception(error);
 }
 
 void TFrmMainWindow::StringGridHistSelectCell(int ACol, int ARow, bool& CanSelect) {
