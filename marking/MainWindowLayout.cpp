@@ -138,6 +138,9 @@ void TFrmMainWindow::buildLayout() {
     StringGridHist->setEditTriggers(QAbstractItemView::NoEditTriggers);
     histBox->addWidget(StringGridHist);
     bar->addWidget(GroupBox2, 1);
+    // Takes the history's place while it is hidden, so the total stays at the
+    // top and the scoring area and thumbnail at the bottom.
+    bar->addStretch(0);
 
     GroupBoxInputEdits =
         named(new QGroupBox(QStringLiteral(" 键盘打分区 "), pnlGroupBar), "GroupBoxInputEdits");
