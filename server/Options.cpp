@@ -73,17 +73,17 @@ ParsedOptions parseOptions(const QStringList& arguments) {
         } else if (arg == QLatin1String("--pregenerate")) {
             o.pregenerate = true;
         } else if (arg == QLatin1String("--fault")) {
-            QString spec;
-            if (!value(&spec))
+            QString faultText;
+            if (!value(&faultText))
                 return fail(QStringLiteral("--fault needs COMMAND=KIND"));
-            const qsizetype eq = spec.indexOf(QLatin1Char('='));
-            const Fault fault = eq > 0 ? faultFromName(spec.mid(eq + 1)) : Fault::None;
+            const qsizetype eq = faultText.indexOf(QLatin1Char('='));
+            const Fault fault = eq > 0 ? faultFromName(faultText.mid(eq + 1)) : Fault::None;
             if (fault == Fault::None)
                 return fail(
                     QStringLiteral(
                         "--fault %1: expected COMMAND=status500|malformed|empty|truncated|close")
-                        .arg(spec));
-            o.faults.insert(spec.left(eq), fault);
+                        .arg(faultText));
+            o.faults.insert(faultText.left(eq), fault);
         } else {
             return fail(QStringLiteral("unknown option %1").arg(arg));
         }
