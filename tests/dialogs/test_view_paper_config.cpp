@@ -5,6 +5,7 @@
 #include "HttpGet.h"
 #include "IniFile.h"
 #include "RecordingMessages.h"
+#include "ScriptedClient.h"
 #include "ScoreGrid.h"
 #include "ScriptedServer.h"
 #include "UntPublic.h"
@@ -19,12 +20,9 @@
 
 namespace {
 
-class ViewPaperConfigTest : public ::testing::Test {
+class ViewPaperConfigTest : public ::testing::Test, protected ScriptedClient {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        SetAppDir(m_dir.path());
-        state.ServerUrl = QStringLiteral("http://") + server.address();
         state.UserId = QStringLiteral("T01");
         state.Validated = true;
         state.Permissions = {
@@ -32,7 +30,6 @@ protected:
             {QStringLiteral("P2"), QStringLiteral("第二题 一评"), QStringLiteral("|2|")}};
         server.setReply(QStringLiteral("SavePersonConfig"), QByteArray());
     }
-    void TearDown() override { SetAppDir(QString()); }
 
     // Saved permission P1, so opening builds the grid without a request.
     void useRange(double lowest, double full, double step, const QString& markConfig) {
@@ -58,12 +55,6 @@ protected:
         return sent.isEmpty() ? QStringLiteral("<none>") : QueryValue(sent.last(), "MarkConfig");
     }
 
-    QTemporaryDir m_dir;
-    RecordingMessages messages;
-    ScriptedServer server;
-    QtHttpGet http;
-    XmlReply xml;
-    TPublicFuctionObject state{http, xml};
 };
 
 struct GridCase {

@@ -8,6 +8,7 @@
 #include "HttpGet.h"
 #include "ImageView.h"
 #include "RecordingMessages.h"
+#include "ScriptedClient.h"
 #include "ScriptedServer.h"
 #include "UntMainWindow.h"
 #include "UntPublic.h"
@@ -36,17 +37,14 @@ inline QByteArray PngBytes(const QImage& image) {
     return bytes;
 }
 
-class PaperWindowTest : public ::testing::Test {
+class PaperWindowTest : public ::testing::Test, protected ScriptedClient {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        SetAppDir(m_dir.path());
         server.setReply(QStringLiteral("ResetBufferByUser"), gbk::encode(QStringLiteral("成功")),
                         200, "text/plain");
     }
     void TearDown() override {
         window.reset();
-        SetAppDir(QString());
     }
 
     // Sub-questions at (120, 300) range 0..5 and (120, 500) range 0..2;
@@ -54,7 +52,6 @@ protected:
     void openWindow(int pages = 1) {
         window = std::make_unique<TFrmMainWindow>(state);
         window->resize(900, 700);
-        state.ServerUrl = QStringLiteral("http://") + server.address();
         state.UserId = QStringLiteral("T01");
         state.PermissionId = QStringLiteral("P1");
         state.ImageRoot = QStringLiteral("img");
@@ -97,13 +94,7 @@ protected:
         return int(server.requestsFor(QStringLiteral("GetImageFile")).size());
     }
 
-    RecordingMessages messages;
-    ScriptedServer server;
-    QtHttpGet http{5000};
-    XmlReply xml;
-    TPublicFuctionObject state{http, xml};
     std::unique_ptr<TFrmMainWindow> window;
 
 private:
-    QTemporaryDir m_dir;
 };

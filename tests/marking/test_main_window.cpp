@@ -7,6 +7,7 @@
 #include "ImageView.h"
 #include "IniFile.h"
 #include "RecordingMessages.h"
+#include "ScriptedClient.h"
 #include "ScriptedServer.h"
 #include "UntMainWindow.h"
 #include "UntPublic.h"
@@ -43,12 +44,9 @@ QByteArray ParamReply(int pages, int subQuestions) {
             .arg(pages));
 }
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public ::testing::Test, protected ScriptedClient {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        SetAppDir(m_dir.path());
-        state.ServerUrl = QStringLiteral("http://") + server.address();
         state.UserId = QStringLiteral("T01");
         state.UserName = QStringLiteral("张老师");
         state.Validated = true;
@@ -62,7 +60,6 @@ protected:
     }
     void TearDown() override {
         window.reset();
-        SetAppDir(QString());
     }
 
     void savePermission(const QString& id) {
@@ -89,12 +86,6 @@ protected:
                window->ViewImageEnVect->geometry().center().x();
     }
 
-    QTemporaryDir m_dir;
-    RecordingMessages messages;
-    ScriptedServer server;
-    QtHttpGet http;
-    XmlReply xml;
-    TPublicFuctionObject state{http, xml};
     std::unique_ptr<TFrmMainWindow> window;
     int settingsShown = 0;
     QString labelAtSettings = QStringLiteral("<not shown>");

@@ -11,6 +11,7 @@
 #include "IniFile.h"
 #include "PaperComposer.h"
 #include "RecordingMessages.h"
+#include "ScriptedClient.h"
 #include "ScoreTexts.h"
 #include "ScriptedServer.h"
 #include "UntMainWindow.h"
@@ -24,7 +25,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-class MarkingWindowTest : public ::testing::Test {
+class MarkingWindowTest : public ::testing::Test, protected ScriptedClient {
 protected:
     // GetParam reply; `basic` is the seven Basic items.
     static QByteArray ParamReply(const QString& basic) {
@@ -54,12 +55,9 @@ protected:
     }
 
     void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        SetAppDir(m_dir.path());
         IniFile(ConfigIniPath())
             .writeString(QStringLiteral("ViewPaper"), QStringLiteral("PermissionId"),
                          QStringLiteral("P1"));
-        state.ServerUrl = QStringLiteral("http://") + server.address();
         state.UserId = QStringLiteral("T01");
         state.UserName = QStringLiteral("张老师");
         state.Validated = true;
@@ -74,7 +72,6 @@ protected:
     }
     void TearDown() override {
         window.reset();
-        SetAppDir(QString());
     }
 
     TFrmMainWindow& open() {
@@ -112,11 +109,5 @@ protected:
         return texts;
     }
 
-    QTemporaryDir m_dir;
-    RecordingMessages messages;
-    ScriptedServer server;
-    QtHttpGet http;
-    XmlReply xml;
-    TPublicFuctionObject state{http, xml};
     std::unique_ptr<TFrmMainWindow> window;
 };
