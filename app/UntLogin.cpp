@@ -8,8 +8,8 @@
 #include "UntViewTeach.h"
 
 #include <QComboBox>
-#include <QLinearGradient>
 #include <QLineEdit>
+#include <QLinearGradient>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QPushButton>
@@ -45,8 +45,8 @@ QPushButton* MakeCaption(const QString& text, QWidget* parent) {
 } // namespace
 
 TFrmLogin::TFrmLogin(TPublicFuctionObject& state, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      m_state(state), m_openSystem(&TFrmLogin::OpenSystemWindow) {
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_state(state),
+      m_openSystem(&TFrmLogin::OpenSystemWindow) {
     setWindowTitle(QStringLiteral("请登录"));
     setFixedSize(400, 248);
 

@@ -183,7 +183,8 @@ bool ReadNumber(const QString& text, double* value) {
     if (latin.startsWith('+'))
         latin.remove(0, 1);
     double result = 0;
-    const auto [end, ec] = std::from_chars(latin.constData(), latin.constData() + latin.size(), result);
+    const auto [end, ec] =
+        std::from_chars(latin.constData(), latin.constData() + latin.size(), result);
     if (ec != std::errc() || end != latin.constData() + latin.size())
         return false; // out of range counts as not a number
     if (value)

@@ -55,7 +55,8 @@ struct QtHttpGet::Impl {
     QNetworkAccessManager* manager = nullptr;
 };
 
-QtHttpGet::QtHttpGet(int timeoutMs, qint64 maxReplyBytes) : m_impl(new Impl{timeoutMs, maxReplyBytes}) {}
+QtHttpGet::QtHttpGet(int timeoutMs, qint64 maxReplyBytes)
+    : m_impl(new Impl{timeoutMs, maxReplyBytes}) {}
 
 QtHttpGet::~QtHttpGet() {
     delete m_impl->manager;

@@ -5,10 +5,10 @@
 #include <QString>
 
 struct HttpResult {
-    bool ok = false;  // transfer completed with a success (2xx) status
-    int status = 0;   // HTTP status, 0 when no reply arrived
-    QByteArray body;  // reply body, bytes unchanged
-    QString error;    // why it failed (never contains the address)
+    bool ok = false; // transfer completed with a success (2xx) status
+    int status = 0;  // HTTP status, 0 when no reply arrived
+    QByteArray body; // reply body, bytes unchanged
+    QString error;   // why it failed (never contains the address)
 };
 
 class IHttpGet {

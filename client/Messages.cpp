@@ -39,7 +39,9 @@ private:
             owner->activateWindow();
     }
 
-    static bool hasGui() { return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr; }
+    static bool hasGui() {
+        return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+    }
 };
 
 BoxMessages& defaultMessages() {

@@ -16,12 +16,12 @@
 
 namespace {
 
-const QString kGranted = QStringLiteral(
-    "<User Name=\"张老师\" Descrip=\"\" Login=\"T\">"
-    "<P><PermissionId>0101</PermissionId><PermissionName>语文一</PermissionName>"
-    "<MarkConfig>|1|2|</MarkConfig></P></User>");
-const QString kRefused = QStringLiteral(
-    "<User Name=\"张老师\" Descrip=\"密码错误 请重试\" Login=\"F\"></User>");
+const QString kGranted =
+    QStringLiteral("<User Name=\"张老师\" Descrip=\"\" Login=\"T\">"
+                   "<P><PermissionId>0101</PermissionId><PermissionName>语文一</PermissionName>"
+                   "<MarkConfig>|1|2|</MarkConfig></P></User>");
+const QString kRefused =
+    QStringLiteral("<User Name=\"张老师\" Descrip=\"密码错误 请重试\" Login=\"F\"></User>");
 
 struct Opened {
     TFrmLogin::System system;
@@ -156,8 +156,8 @@ TEST_F(LoginTest, ControlsAsTheMarkerFindsThem) {
 
 TEST_F(LoginTest, PasswordIsShownAsHashes) {
     login.show();
-    EXPECT_EQ(login.edtPassWord->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter,
-                                                    nullptr, login.edtPassWord),
+    EXPECT_EQ(login.edtPassWord->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr,
+                                                    login.edtPassWord),
               '#');
 }
 

@@ -26,13 +26,14 @@ int closedPort() {
 } // namespace
 
 TEST(RequestAddress, BuildsNamesAndValuesInOrder) {
-    const QByteArray address = RequestAddress(QStringLiteral("http://127.0.0.1:18080"),
-                                              QStringLiteral("GetParam"))
-                                   .add(QStringLiteral("UserId"), QStringLiteral("t01"))
-                                   .add(QStringLiteral("PermissionId"), 12)
-                                   .add(QStringLiteral("Empty"), QString())
-                                   .encoded();
-    EXPECT_EQ(address, QByteArray("http://127.0.0.1:18080/GetParam?UserId=t01&PermissionId=12&Empty="));
+    const QByteArray address =
+        RequestAddress(QStringLiteral("http://127.0.0.1:18080"), QStringLiteral("GetParam"))
+            .add(QStringLiteral("UserId"), QStringLiteral("t01"))
+            .add(QStringLiteral("PermissionId"), 12)
+            .add(QStringLiteral("Empty"), QString())
+            .encoded();
+    EXPECT_EQ(address,
+              QByteArray("http://127.0.0.1:18080/GetParam?UserId=t01&PermissionId=12&Empty="));
 }
 
 TEST(RequestAddress, ServerPartKeepsWhatWasTyped) {
@@ -46,8 +47,8 @@ TEST(RequestAddress, ValuesReachTheServerAsTheirGbkBytes) {
     server.setReply(QStringLiteral("SaveSymbol"), "ok");
     QtHttpGet http;
     const QString values[] = {
-        QStringLiteral("a b"), QStringLiteral("x&UserId=evil"), QStringLiteral("a=b"),
-        QStringLiteral("#frag"), QStringLiteral("1+1"), QStringLiteral("100%"),
+        QStringLiteral("a b"),     QStringLiteral("x&UserId=evil"), QStringLiteral("a=b"),
+        QStringLiteral("#frag"),   QStringLiteral("1+1"),           QStringLiteral("100%"),
         QStringLiteral("成功 好"), QStringLiteral("~-._"),
     };
     for (const QString& value : values) {
@@ -115,7 +116,8 @@ TEST(HttpGet, FailuresAreReportedWithoutTheAddress) {
         }
         EXPECT_FALSE(result.error.isEmpty());
         EXPECT_FALSE(result.error.contains(QStringLiteral("secret"))) << result.error.toStdString();
-        EXPECT_FALSE(result.error.contains(QStringLiteral("127.0.0.1"))) << result.error.toStdString();
+        EXPECT_FALSE(result.error.contains(QStringLiteral("127.0.0.1")))
+            << result.error.toStdString();
     }
     EXPECT_EQ(server.requestsFor(QStringLiteral("Dropped")).size(), 1);
     EXPECT_FALSE(QApplication::overrideCursor());
@@ -157,7 +159,8 @@ TEST(HttpGet, ReplyBeyondTheSizeCapFails) {
     QtHttpGet http(30000, 1000);
     EXPECT_TRUE(http.get(RequestAddress(serverUrl(server), QStringLiteral("Small")).encoded()).ok);
     EXPECT_FALSE(http.get(RequestAddress(serverUrl(server), QStringLiteral("Big")).encoded()).ok);
-    const HttpResult huge = http.get(RequestAddress(serverUrl(server), QStringLiteral("Huge")).encoded());
+    const HttpResult huge =
+        http.get(RequestAddress(serverUrl(server), QStringLiteral("Huge")).encoded());
     EXPECT_FALSE(huge.ok);
     EXPECT_TRUE(huge.body.isEmpty());
 }
@@ -168,7 +171,8 @@ TEST(ScriptedServer, QueuedRepliesComeBeforeTheStandingOne) {
     server.queueReply(QStringLiteral("GetQuestion"), "first");
     server.queueReply(QStringLiteral("GetQuestion"), "second", 500);
     QtHttpGet http;
-    const QByteArray address = RequestAddress(serverUrl(server), QStringLiteral("GetQuestion")).encoded();
+    const QByteArray address =
+        RequestAddress(serverUrl(server), QStringLiteral("GetQuestion")).encoded();
     EXPECT_EQ(http.get(address).body, QByteArray("first"));
     EXPECT_EQ(http.get(address).status, 500);
     EXPECT_EQ(http.get(address).body, QByteArray("standing"));

@@ -26,7 +26,8 @@ void writeAll(const QString& path, const QByteArray& bytes) {
 TEST(IniFile, DefaultsWithoutAFile) {
     QTemporaryDir dir;
     const IniFile ini(dir.filePath(QStringLiteral("Config.InI")));
-    EXPECT_EQ(ini.readString(QStringLiteral("ViewPaper"), QStringLiteral("PermissionId"), QStringLiteral("d")),
+    EXPECT_EQ(ini.readString(QStringLiteral("ViewPaper"), QStringLiteral("PermissionId"),
+                             QStringLiteral("d")),
               QStringLiteral("d"));
     EXPECT_EQ(ini.readInteger(QStringLiteral("ViewPaper"), QStringLiteral("Vidio"), 7), 7);
     EXPECT_TRUE(ini.readBool(QStringLiteral("ViewPaper"), QStringLiteral("AutoLoadPaper"), true));
@@ -45,10 +46,11 @@ TEST(IniFile, ReadsCaseInsensitivelyAndDecodesGbk) {
     EXPECT_EQ(ini.readInteger(s, QStringLiteral("PermissionId"), 0), 12);
     EXPECT_TRUE(ini.readBool(s, QStringLiteral("AutoLoadPaper"), false));
     EXPECT_FALSE(ini.readBool(s, QStringLiteral("Off"), true));
-    EXPECT_EQ(ini.readInteger(s, QStringLiteral("Vidio"), 5), 5);     // not an integer
-    EXPECT_TRUE(ini.readBool(s, QStringLiteral("Vidio"), true));       // not an integer
+    EXPECT_EQ(ini.readInteger(s, QStringLiteral("Vidio"), 5), 5); // not an integer
+    EXPECT_TRUE(ini.readBool(s, QStringLiteral("Vidio"), true));  // not an integer
     EXPECT_EQ(ini.readString(s, QStringLiteral("Name"), QString()), QStringLiteral("张三"));
-    EXPECT_EQ(ini.readString(s, QStringLiteral("Missing"), QStringLiteral("d")), QStringLiteral("d"));
+    EXPECT_EQ(ini.readString(s, QStringLiteral("Missing"), QStringLiteral("d")),
+              QStringLiteral("d"));
 }
 
 TEST(IniFile, FirstWriteCreatesTheFileWithGbkBytes) {
@@ -56,13 +58,15 @@ TEST(IniFile, FirstWriteCreatesTheFileWithGbkBytes) {
     SetAppDir(dir.path());
     IniFile ini(ConfigIniPath());
     SetAppDir(QString());
-    ini.writeString(QStringLiteral("ViewPaper"), QStringLiteral("PermissionId"), QStringLiteral("语文一"));
+    ini.writeString(QStringLiteral("ViewPaper"), QStringLiteral("PermissionId"),
+                    QStringLiteral("语文一"));
     ini.writeBool(QStringLiteral("ViewPaper"), QStringLiteral("AutoLoadPaper"), true);
     EXPECT_EQ(readAll(dir.filePath(QStringLiteral("Config.InI"))),
               "[ViewPaper]\r\nPermissionId=" + gbk::encode(QStringLiteral("语文一")) +
                   "\r\nAutoLoadPaper=1\r\n");
-    EXPECT_EQ(ini.readString(QStringLiteral("VIEWPAPER"), QStringLiteral("permissionid"), QString()),
-              QStringLiteral("语文一"));
+    EXPECT_EQ(
+        ini.readString(QStringLiteral("VIEWPAPER"), QStringLiteral("permissionid"), QString()),
+        QStringLiteral("语文一"));
 }
 
 TEST(IniFile, WritingKeepsEverythingElseInPlace) {
@@ -71,16 +75,19 @@ TEST(IniFile, WritingKeepsEverythingElseInPlace) {
     writeAll(path, "; settings\n[First]\nA=1\n\n[viewpaper]\n; keep me\nPERMISSIONID=3\n"
                    "odd line\nVidio=1\n\n[Last]\nZ=9\n");
     IniFile ini(path);
-    ini.writeString(QStringLiteral("ViewPaper"), QStringLiteral("PermissionId"), QStringLiteral("44"));
+    ini.writeString(QStringLiteral("ViewPaper"), QStringLiteral("PermissionId"),
+                    QStringLiteral("44"));
     ini.writeBool(QStringLiteral("ViewPaper"), QStringLiteral("AutoLoadPaper"), false);
     ini.writeString(QStringLiteral("New"), QStringLiteral("K"), QStringLiteral("line\r\nbreak"));
-    EXPECT_EQ(readAll(path), QByteArray("; settings\r\n[First]\r\nA=1\r\n\r\n[viewpaper]\r\n; keep me\r\n"
-                                        "PERMISSIONID=44\r\nodd line\r\nVidio=1\r\nAutoLoadPaper=0\r\n"
-                                        "\r\n[Last]\r\nZ=9\r\n\r\n[New]\r\nK=line  break\r\n"));
+    EXPECT_EQ(readAll(path),
+              QByteArray("; settings\r\n[First]\r\nA=1\r\n\r\n[viewpaper]\r\n; keep me\r\n"
+                         "PERMISSIONID=44\r\nodd line\r\nVidio=1\r\nAutoLoadPaper=0\r\n"
+                         "\r\n[Last]\r\nZ=9\r\n\r\n[New]\r\nK=line  break\r\n"));
 }
 
 TEST(IniFile, UnwritableFileRaisesAnError) {
     QTemporaryDir dir;
     IniFile ini(dir.filePath(QStringLiteral("missing/folder/Config.InI")));
-    EXPECT_THROW(ini.writeBool(QStringLiteral("ViewPaper"), QStringLiteral("AutoLoadPaper"), true), EAppError);
+    EXPECT_THROW(ini.writeBool(QStringLiteral("ViewPaper"), QStringLiteral("AutoLoadPaper"), true),
+                 EAppError);
 }

@@ -13,7 +13,8 @@ TEST(GbkText, EncodesChineseAsTwoBytesEach) {
 
 TEST(GbkText, CharacterOutsideGbkBecomesOneQuestionMark) {
     // U+1F600 (an emoji) has no GBK form.
-    const QString text = QStringLiteral("a") + QString::fromUcs4(U"\U0001F600") + QStringLiteral("成");
+    const QString text =
+        QStringLiteral("a") + QString::fromUcs4(U"\U0001F600") + QStringLiteral("成");
     EXPECT_EQ(gbk::encode(text), QByteArray("a?\xB3\xC9"));
 }
 
@@ -37,9 +38,12 @@ TEST(GbkText, TrimCtlRemovesCodesUpTo32AtBothEnds) {
         QString out;
     } cases[] = {
         {QStringLiteral(" \t\r\n成功\r\n "), QStringLiteral("成功")},
-        {QStringLiteral("\x01" "a b\x1F"), QStringLiteral("a b")},
+        {QStringLiteral("\x01"
+                        "a b\x1F"),
+         QStringLiteral("a b")},
         {QStringLiteral("  "), QString()},
-        {QStringLiteral("\u3000x\u3000"), QStringLiteral("\u3000x\u3000")}, // ideographic space is above 32
+        {QStringLiteral("\u3000x\u3000"),
+         QStringLiteral("\u3000x\u3000")}, // ideographic space is above 32
     };
     for (const auto& c : cases) {
         EXPECT_EQ(TrimCtl(c.in), c.out) << c.in.toStdString();
@@ -107,25 +111,11 @@ TEST(GbkText, ReadNumber) {
         bool reads;
         double value;
     } cases[] = {
-        {"5", true, 5},
-        {"2.5", true, 2.5},
-        {" 5", true, 5},
-        {"+3", true, 3},
-        {"-1", true, -1},
-        {"1e3", true, 1000},
-        {"1.5E-2", true, 0.015},
-        {".5", true, 0.5},
-        {"5.", true, 5},
-        {"5 ", false, 0},
-        {"?", false, 0},
-        {"X", false, 0},
-        {"1.2.3", false, 0},
-        {".", false, 0},
-        {"", false, 0},
-        {"-", false, 0},
-        {"1e", false, 0},
-        {"2,5", false, 0},
-        {"1e999", false, 0},
+        {"5", true, 5},      {"2.5", true, 2.5},  {" 5", true, 5},         {"+3", true, 3},
+        {"-1", true, -1},    {"1e3", true, 1000}, {"1.5E-2", true, 0.015}, {".5", true, 0.5},
+        {"5.", true, 5},     {"5 ", false, 0},    {"?", false, 0},         {"X", false, 0},
+        {"1.2.3", false, 0}, {".", false, 0},     {"", false, 0},          {"-", false, 0},
+        {"1e", false, 0},    {"2,5", false, 0},   {"1e999", false, 0},
     };
     for (const auto& c : cases) {
         double value = -99;
@@ -143,10 +133,18 @@ TEST(GbkText, ReadInteger) {
         bool reads;
         int value;
     } cases[] = {
-        {"0", true, 0},      {"42", true, 42},   {"-7", true, -7},     {"+7", true, 7},
-        {"2147483647", true, 2147483647},        {"-2147483648", true, -2147483647 - 1},
-        {"2147483648", false, 0},                {"", false, 0},       {"1.0", false, 0},
-        {" 1", false, 0},    {"1a", false, 0},   {"-", false, 0},
+        {"0", true, 0},
+        {"42", true, 42},
+        {"-7", true, -7},
+        {"+7", true, 7},
+        {"2147483647", true, 2147483647},
+        {"-2147483648", true, -2147483647 - 1},
+        {"2147483648", false, 0},
+        {"", false, 0},
+        {"1.0", false, 0},
+        {" 1", false, 0},
+        {"1a", false, 0},
+        {"-", false, 0},
     };
     for (const auto& c : cases) {
         int value = -99;

@@ -7,9 +7,9 @@
 
 TEST(XmlReply, ReadsGbkDeclaredReply) {
     XmlReply xml;
-    ASSERT_TRUE(xml.load(GbkXml(QStringLiteral(
-        "<Anything Name=\"张三\" Login=\" 1 \"><UserName>  李四 </UserName>"
-        "<Note>评卷</Note><Note>second</Note></Anything>"))));
+    ASSERT_TRUE(xml.load(
+        GbkXml(QStringLiteral("<Anything Name=\"张三\" Login=\" 1 \"><UserName>  李四 </UserName>"
+                              "<Note>评卷</Note><Note>second</Note></Anything>"))));
     EXPECT_EQ(xml.topLevelCount(), 2); // declaration + root
     EXPECT_EQ(xml.field(QStringLiteral("UserName")), QStringLiteral("李四"));
     bool found = false;
@@ -37,9 +37,9 @@ TEST(XmlReply, MissingElementOrAttribute) {
 
 TEST(XmlReply, RecordsByPositionWhateverTheirNames) {
     XmlReply xml;
-    ASSERT_TRUE(xml.load(GbkXml(QStringLiteral(
-        "<R><P><Id> 1 </Id><Name>一</Name></P><Other><Id>2</Id></Other>"
-        "<P><Name>三</Name></P></R>"))));
+    ASSERT_TRUE(xml.load(
+        GbkXml(QStringLiteral("<R><P><Id> 1 </Id><Name>一</Name></P><Other><Id>2</Id></Other>"
+                              "<P><Name>三</Name></P></R>"))));
     ASSERT_EQ(xml.recordCount(), 3);
     EXPECT_EQ(xml.recordField(0, QStringLiteral("Id")), QStringLiteral("1"));
     EXPECT_EQ(xml.recordField(0, QStringLiteral("Name")), QStringLiteral("一"));

@@ -5,8 +5,8 @@
 #include "HttpGet.h"
 #include "IniFile.h"
 #include "RecordingMessages.h"
-#include "ScriptedClient.h"
 #include "ScoreGrid.h"
+#include "ScriptedClient.h"
 #include "ScriptedServer.h"
 #include "UntPublic.h"
 #include "UntViewPaperConfig.h"
@@ -54,7 +54,6 @@ protected:
         const auto sent = server.requestsFor(QStringLiteral("SavePersonConfig"));
         return sent.isEmpty() ? QStringLiteral("<none>") : QueryValue(sent.last(), "MarkConfig");
     }
-
 };
 
 struct GridCase {

@@ -43,9 +43,7 @@ protected:
         server.setReply(QStringLiteral("ResetBufferByUser"), gbk::encode(QStringLiteral("成功")),
                         200, "text/plain");
     }
-    void TearDown() override {
-        window.reset();
-    }
+    void TearDown() override { window.reset(); }
 
     // Sub-questions at (120, 300) range 0..5 and (120, 500) range 0..2;
     // common scores 1, 2, 3 and 5; one page, one region covering it.

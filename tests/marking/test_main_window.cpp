@@ -58,9 +58,7 @@ protected:
         server.setReply(QStringLiteral("SavePersonConfig"), QByteArray());
         server.setReply(QStringLiteral("GetParam"), ParamReply(3, 5));
     }
-    void TearDown() override {
-        window.reset();
-    }
+    void TearDown() override { window.reset(); }
 
     void savePermission(const QString& id) {
         IniFile(ConfigIniPath())

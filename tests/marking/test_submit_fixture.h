@@ -11,8 +11,8 @@
 #include "IniFile.h"
 #include "PaperComposer.h"
 #include "RecordingMessages.h"
-#include "ScriptedClient.h"
 #include "ScoreTexts.h"
+#include "ScriptedClient.h"
 #include "ScriptedServer.h"
 #include "UntMainWindow.h"
 #include "UntPublic.h"
@@ -70,9 +70,7 @@ protected:
         server.setReply(QStringLiteral("SaveSymbol"), gbk::encode(QStringLiteral("成功")), 200,
                         "text/plain");
     }
-    void TearDown() override {
-        window.reset();
-    }
+    void TearDown() override { window.reset(); }
 
     TFrmMainWindow& open() {
         window = std::make_unique<TFrmMainWindow>(state);

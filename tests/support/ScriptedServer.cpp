@@ -71,9 +71,8 @@ struct ScriptedServer::Impl {
             // with none of the announced body sent: the client sees the
             // connection end in the middle of the reply.
             res.status = 200;
-            res.set_content_provider(
-                1024, "text/xml",
-                [](size_t, size_t, httplib::DataSink&) { return false; });
+            res.set_content_provider(1024, "text/xml",
+                                     [](size_t, size_t, httplib::DataSink&) { return false; });
             return;
         }
         if (!found) {
@@ -176,7 +175,8 @@ QString QueryValue(const QByteArray& target, const QByteArray& name, bool* found
             continue;
         if (found)
             *found = true;
-        return gbk::decode(QByteArray::fromPercentEncoding(eq < 0 ? QByteArray() : pair.mid(eq + 1)));
+        return gbk::decode(
+            QByteArray::fromPercentEncoding(eq < 0 ? QByteArray() : pair.mid(eq + 1)));
     }
     return QString();
 }
