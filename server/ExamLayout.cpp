@@ -210,14 +210,16 @@ QString cutWire(const Question& question) {
     QStringList records;
     int cutNo = 1;
     for (const Region& r : question.regions) {
-        // Right and bottom are the last pixel columns/rows inside the region.
+        // Right and bottom lie just outside the region: the client selects
+        // (X1, Y1)-(X2, Y2) with X2 - X1 columns, as it selects a whole
+        // picture with (0, 0)-(width, height).
         records.append(QStringLiteral("(%1,%2,%3,%4,%5,%6,%7)")
                            .arg(cutNo++)
                            .arg(r.page)
                            .arg(r.rect.left())
                            .arg(r.rect.top())
-                           .arg(r.rect.right())
-                           .arg(r.rect.bottom())
+                           .arg(r.rect.left() + r.rect.width())
+                           .arg(r.rect.top() + r.rect.height())
                            .arg(r.imageNo));
     }
     return records.join(QLatin1Char(','));

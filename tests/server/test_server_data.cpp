@@ -77,9 +77,27 @@ TEST(ExamLayout, RegionsLieOnPagesAndScorePositionsOnTheAnswerImage) {
 TEST(ExamLayout, CutWireListsSevenIntegersPerRegion) {
     const layout::Question* q = layout::findQuestion("0201");
     ASSERT_NE(q, nullptr);
-    EXPECT_EQ(layout::cutWire(*q), "(1,1,60,400,1179,699,0),(2,1,60,720,1179,1019,0)");
+    EXPECT_EQ(layout::cutWire(*q), "(1,1,60,400,1180,700,0),(2,1,60,720,1180,1020,0)");
     EXPECT_EQ(layout::subQuestionWire(*q),
               QStringLiteral("(1,解方程,0,5,900,80),(2,化简,0,5,900,380)"));
+}
+
+TEST(ExamLayout, CutWireRectanglesCutExactlyTheRegions) {
+    // The client cuts (X1, Y1)-(X2, Y2) as X2 - X1 columns and Y2 - Y1 rows,
+    // so the whole region, its frame included, reaches the answer image.
+    for (const layout::Question& q : layout::questions()) {
+        SCOPED_TRACE(q.questionId.toStdString());
+        QStringList items = layout::cutWire(q)
+                                .replace('(', ',')
+                                .replace(')', ',')
+                                .split(',', Qt::SkipEmptyParts);
+        ASSERT_EQ(items.size(), 7 * q.regions.size());
+        for (qsizetype i = 0; i < q.regions.size(); ++i) {
+            const int x1 = items[7 * i + 2].toInt(), y1 = items[7 * i + 3].toInt();
+            const int x2 = items[7 * i + 4].toInt(), y2 = items[7 * i + 5].toInt();
+            EXPECT_EQ(QRect(x1, y1, x2 - x1, y2 - y1), q.regions[i].rect);
+        }
+    }
 }
 
 TEST(SheetImages, PagesAreDeterministicAndDifferPerStudent) {
