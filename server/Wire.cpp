@@ -69,10 +69,30 @@ QMap<QString, QString> parseQuery(const QByteArray& target) {
     return values;
 }
 
+// Characters that may not appear in an XML 1.0 document at all, not even
+// as character references: a reply holding one would not parse.
+static bool forbiddenInXml(const QString& text, qsizetype i) {
+    const char16_t u = text[i].unicode();
+    if (u < 0x20)
+        return u != '\t' && u != '\n' && u != '\r';
+    if (u == 0xFFFE || u == 0xFFFF)
+        return true;
+    if (QChar::isHighSurrogate(u))
+        return i + 1 >= text.size() || !text[i + 1].isLowSurrogate();
+    if (QChar::isLowSurrogate(u))
+        return i == 0 || !text[i - 1].isHighSurrogate();
+    return false;
+}
+
 QString xmlEscape(const QString& text) {
     QString out;
     out.reserve(text.size());
-    for (QChar c : text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        // Dropped rather than refused: a stored value (a tag sent with a
+        // control byte) must not make every later reply holding it unreadable.
+        if (forbiddenInXml(text, i))
+            continue;
         switch (c.unicode()) {
         case '&':
             out += QLatin1String("&amp;");

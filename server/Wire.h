@@ -21,7 +21,8 @@ QByteArray percentDecode(const QByteArray& raw);
 // percent-decoded and read as GBK. A repeated name keeps its first value.
 QMap<QString, QString> parseQuery(const QByteArray& target);
 
-// Escapes the XML special characters of a text value or attribute.
+// Escapes the XML special characters of a text value or attribute and drops
+// the characters XML 1.0 does not allow (control characters but tab, CR, LF).
 QString xmlEscape(const QString& text);
 
 // Builds an XML reply: declaration, then one root element.

@@ -273,6 +273,33 @@ TEST(DemoServer, CallBackCountsBackFromTheMostRecentAndResetClearsIt) {
     EXPECT_EQ(m.submit(submitted[0], "1", "", "").status, 409);
 }
 
+TEST(DemoServer, ControlCharactersInAStoredTagNeverBreakTheReplies) {
+    DemoServerHarness h;
+    Marker m(h, "t01", "010101");
+    const QString student = m.nextStudent();
+    // Bytes a marking client never sends, but a request may carry.
+    const QString tag = QStringLiteral("0;900;80;3!0;900;330;4!2;1;1;a") + QChar(0x01) + "b" +
+                        QChar(0x0B) + QChar(0x1F) + "!";
+    ASSERT_EQ(fromGbk(m.submit(student, "7", "1:3|2:4|", tag).body), kSuccess);
+    const QString readable = QStringLiteral("0;900;80;3!0;900;330;4!2;1;1;ab!");
+
+    QDomDocument callBackDoc;
+    EXPECT_EQ(field(m.callBack(1, &callBackDoc), "Tag"), readable);
+    // The same tag in the history of the next turn and in the review list.
+    const HttpReply review = h.get(
+        "QueryStQuestion", {{"Questionid", "0101"}, {"ClassId", student.mid(2, 2)}});
+    QDomDocument reviewDoc;
+    const QDomElement root = xmlRoot(review.body, &reviewDoc);
+    ASSERT_FALSE(root.isNull());
+    bool listed = false;
+    for (QDomElement row = root.firstChildElement(); !row.isNull(); row = row.nextSiblingElement())
+        if (field(row, "StudentId") == student) {
+            listed = true;
+            EXPECT_EQ(field(row, "AllTurnInfo"), "1$7$" + readable);
+        }
+    EXPECT_TRUE(listed);
+}
+
 TEST(DemoServer, ChangePasswordNeedsTheOldOne) {
     DemoServerHarness h;
     auto change = [&](const QString& oldPassword, const QString& newPassword) {
