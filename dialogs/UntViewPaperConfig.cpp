@@ -122,6 +122,10 @@ void TFrmViewPaperConfig::BuildGrid() {
         return;
 
     const double n = (upper - lower) / step + 1;
+    // A range with more values than the grid has pixels cannot be shown, and
+    // its cell count would overflow: such a step builds no grid either.
+    if (n > double(kGridSize) * kGridSize)
+        return;
     const double r = std::sqrt(n);
     int cols = int(std::floor(r));
     const int rows = r - std::floor(r) > 0.00000001 ? int(std::ceil(r)) : int(std::floor(r));

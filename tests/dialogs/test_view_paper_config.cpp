@@ -231,8 +231,10 @@ TEST_F(ViewPaperConfigTest, ClosingStoresPermissionAndAutoLoadButNotTheScores) {
     EXPECT_EQ(state.Permissions[0].MarkConfig, QStringLiteral("|1|"));
 }
 
-TEST_F(ViewPaperConfigTest, NonPositiveStepLeavesTheGridEmpty) {
-    for (double step : {0.0, -1.0}) {
+TEST_F(ViewPaperConfigTest, StepThatBuildsNoGridLeavesItEmpty) {
+    // Zero and negative steps never advance; a step so small that the range
+    // holds more values than the grid has pixels cannot be shown either.
+    for (double step : {0.0, -1.0, 1e-12}) {
         useRange(0, 10, step, QString());
         TFrmViewPaperConfig dlg(state);
         EXPECT_EQ(dlg.Grid->colCount() * dlg.Grid->rowCount(), 0) << step;
