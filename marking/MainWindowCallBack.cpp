@@ -34,7 +34,10 @@ void TFrmMainWindow::ActCallBackExecute() {
         return;
     }
 
+    // A tool armed on the dropped paper is disarmed with its flag, so the
+    // next click on the called-back paper places nothing.
     DrawToolArmed = false;
+    ViewImageEnVect->setTool(imaging::ImageView::Tool::Select);
     ActLoadPaper->setEnabled(false);
     QString timingText;
     std::exception_ptr error;

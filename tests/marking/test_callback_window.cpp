@@ -25,7 +25,9 @@ TEST_F(MarkingWindowTest, CallBackOfTheThirdPaperShowsItsEarlierMarks) {
                     PaperReply(QStringLiteral("S0003"), QString(),
                                QStringLiteral("0;100;100;4!0;100;200;1.5!2;300;250;X!")));
     w.ComboBoxCallBackNumber->setCurrentIndex(2);
-    w.DrawToolArmed = true;
+    // A box armed on the dropped paper is not placed on the called-back one.
+    w.ActPutBox->trigger();
+    ASSERT_TRUE(w.DrawToolArmed);
 
     w.ActCallBack->trigger();
 
@@ -36,6 +38,7 @@ TEST_F(MarkingWindowTest, CallBackOfTheThirdPaperShowsItsEarlierMarks) {
     EXPECT_EQ(state.StudentId, QStringLiteral("S0003"));
     EXPECT_TRUE(w.PaperLoaded);
     EXPECT_FALSE(w.DrawToolArmed);
+    EXPECT_EQ(w.ViewImageEnVect->tool(), imaging::ImageView::Tool::Select);
     // The open paper's cross is gone; the called-back marks replace it.
     EXPECT_EQ(objectTexts(), (QStringList{"4", "1.5", "X"}));
     const imaging::VectorLayer& layer = w.ViewImageEnVect->layer();
