@@ -13,16 +13,46 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QTableWidget>
 
 #include <exception>
+#include <utility>
 
 namespace {
 
 const QString kNoPaper = QStringLiteral("没有试卷可再提供了!!");
 const QString kFetchError = QStringLiteral("提卷错误，请稍后再试!!");
+
+// Tells the history grid's handlers whether the mouse button went down on
+// the grid, and whether that press has already redrawn a turn by moving the
+// current cell, so one click redraws once.
+class HistoryGridPress : public QObject {
+public:
+    using QObject::QObject;
+    bool pressing = false;
+    bool drawn = false;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            pressing = true;
+            drawn = false;
+            break;
+        case QEvent::MouseButtonRelease:
+            pressing = false;
+            drawn = false;
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+};
 
 } // namespace
 
@@ -96,11 +126,25 @@ void TFrmMainWindow::StringGridHistSelectCell(int ACol, int ARow, bool& CanSelec
 }
 
 void TFrmMainWindow::connectHistoryGrid() {
-    connect(StringGridHist, &QTableWidget::currentCellChanged, this, [this](int row, int column) {
-        // Only the marker's own choice redraws a turn. Rows rebuilt by a fetch
-        // or a call-back (with the window's repainting suspended) move the
-        // current cell too, even while the grid has the focus.
-        if (!StringGridHist->hasFocus() || !updatesEnabled())
+    auto* press = new HistoryGridPress(StringGridHist);
+    StringGridHist->viewport()->installEventFilter(press);
+    connect(StringGridHist, &QTableWidget::currentCellChanged, this,
+            [this, press](int row, int column) {
+                // Only the marker's own choice redraws a turn. Rows rebuilt by a
+                // fetch or a call-back (with the window's repainting suspended)
+                // move the current cell too, even while the grid has the focus.
+                if (!StringGridHist->hasFocus() || !updatesEnabled())
+                    return;
+                if (press->pressing)
+                    press->drawn = true;
+                bool canSelect = true;
+                Guarded([&] { StringGridHistSelectCell(column, row, canSelect); });
+            });
+    // A click on the row that is already current moves no cell, yet the
+    // marker asks for that turn again (after changing the marks, or on the
+    // next paper, whose grid keeps the row of the last one).
+    connect(StringGridHist, &QTableWidget::cellPressed, this, [this, press](int row, int column) {
+        if (std::exchange(press->drawn, false) || !updatesEnabled())
             return;
         bool canSelect = true;
         Guarded([&] { StringGridHistSelectCell(column, row, canSelect); });

@@ -171,6 +171,14 @@ TEST_F(MarkingWindowTest, HistoryRowsOfAThirdTurnRedrawTheirMarks) {
     EXPECT_EQ(objectTexts(), (QStringList{"1", "1"}));
     EXPECT_EQ(w.ScoreEdits[1]->text(), QStringLiteral("1"));
     EXPECT_EQ(w.ScorePanel->text(), QStringLiteral("2"));
+
+    // Clicking the row that is already selected shows its turn again.
+    QTest::keyClicks(w.ScoreEdits[1], QStringLiteral("4"));
+    ASSERT_EQ(w.ScoreEdits[1]->text(), QStringLiteral("14"));
+    QTest::mouseClick(w.StringGridHist->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(objectTexts(), (QStringList{"1", "1"}));
+    EXPECT_EQ(w.ScoreEdits[1]->text(), QStringLiteral("1"));
+    EXPECT_EQ(w.ScorePanel->text(), QStringLiteral("2"));
 }
 
 TEST_F(MarkingWindowTest, HistoryOfOtherMarkingModesIsFilledButHidden) {
