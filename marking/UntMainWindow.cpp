@@ -270,6 +270,16 @@ void TFrmMainWindow::FormKeyDown(QKeyEvent* event) {
     view->setScroll(x, y);
 }
 
+void TFrmMainWindow::keyPressEvent(QKeyEvent* event) {
+    // A dialog rejects itself on Escape; for the marking window that would
+    // drop the open paper and end the sign-in on a stray key press.
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 bool TFrmMainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
         return QDialog::eventFilter(watched, event);

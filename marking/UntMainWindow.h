@@ -206,6 +206,8 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Escape is not a way out of the workstation (only ActExitSystem is).
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void FormCreate();

@@ -305,6 +305,28 @@ TEST_F(MainWindowTest, ShortcutKeysRunEnabledCommandsOnce) {
     EXPECT_EQ(load.count(), 1);
 }
 
+TEST_F(MainWindowTest, EscapeDoesNotCloseTheWorkstation) {
+    savePermission(QStringLiteral("P1"));
+    TFrmMainWindow& w = open();
+    w.show();
+    QApplication::setActiveWindow(&w);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    ASSERT_FALSE(w.ScoreEdits.isEmpty());
+    w.ScoreEdits[0]->setFocus();
+    // From a score edit, a combo box on the tool bar and the window itself:
+    // only the exit command closes the window.
+    for (QWidget* target :
+         {static_cast<QWidget*>(w.ScoreEdits[0]), static_cast<QWidget*>(w.ComboBoxException),
+          static_cast<QWidget*>(&w)}) {
+        SCOPED_TRACE(target->objectName().toStdString());
+        QTest::keyClick(target, Qt::Key_Escape);
+        EXPECT_TRUE(w.isVisible());
+    }
+    EXPECT_TRUE(server.requestsFor(QStringLiteral("ResetBufferByUser")).isEmpty());
+    w.ActExitSystem->trigger();
+    EXPECT_FALSE(w.isVisible());
+}
+
 TEST_F(MainWindowTest, CommandListHasCaptionsKeysAndInitialStates) {
     struct Row {
         const char* name;
