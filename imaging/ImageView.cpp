@@ -12,6 +12,13 @@ namespace imaging {
 
 namespace {
 
+// The view pixels a picture extent covers at a scale. A fitted zoom times
+// the picture's size lands a rounding hair above the viewport's size; that
+// hair must not count as a pixel to scroll to.
+int ViewExtent(int imagePixels, double scale) {
+    return int(std::ceil(imagePixels * scale - 1e-6));
+}
+
 PictureLoader& DefaultLoader() {
     static PictureLoader loader;
     return loader;
@@ -182,8 +189,8 @@ void ImageView::setScrollBarsVisible(bool visible) {
 }
 
 void ImageView::updateScrollBars() {
-    const int contentW = int(std::ceil(m_image.width() * scale()));
-    const int contentH = int(std::ceil(m_image.height() * scale()));
+    const int contentW = ViewExtent(m_image.width(), scale());
+    const int contentH = ViewExtent(m_image.height(), scale());
     // Decide the bars from the size without bars first: showing one bar
     // narrows the viewport and may bring the other.
     const QSize full = maximumViewportSize();

@@ -219,6 +219,25 @@ TEST_F(ShownView, FitOnAKnownViewport) {
     EXPECT_EQ(view.viewport()->width(), 400 - barW);
 }
 
+TEST_F(ShownView, AFittedPictureLeavesNothingToScroll) {
+    // The fitted zoom times the picture's size lands a hair above the
+    // viewport's size for many sizes; that must not bring a scroll range of
+    // one pixel (and a scroll bar that hides part of the fitted picture).
+    for (int w = 300; w < 2600; w += 61) {
+        for (int h = 200; h < 3600; h += 67) {
+            // Only the size matters here; a one-bit picture keeps the loop quick.
+            view.setImage(QImage(w, h, QImage::Format_Mono));
+            view.fit();
+            ASSERT_EQ(view.horizontalScrollBar()->maximum(), 0) << w << "x" << h;
+            ASSERT_EQ(view.verticalScrollBar()->maximum(), 0) << w << "x" << h;
+            view.fitWidth();
+            ASSERT_EQ(view.horizontalScrollBar()->maximum(), 0) << w << "x" << h;
+            view.fitHeight();
+            ASSERT_EQ(view.verticalScrollBar()->maximum(), 0) << w << "x" << h;
+        }
+    }
+}
+
 TEST_F(ShownView, ScrollIsClampedAndReported) {
     view.setImage(Filled(1000, 2000, Qt::white));
     QSignalSpy spy(&view, &ImageView::viewChanged);
