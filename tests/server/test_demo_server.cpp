@@ -286,8 +286,8 @@ TEST(DemoServer, ControlCharactersInAStoredTagNeverBreakTheReplies) {
     QDomDocument callBackDoc;
     EXPECT_EQ(field(m.callBack(1, &callBackDoc), "Tag"), readable);
     // The same tag in the history of the next turn and in the review list.
-    const HttpReply review = h.get(
-        "QueryStQuestion", {{"Questionid", "0101"}, {"ClassId", student.mid(2, 2)}});
+    const HttpReply review =
+        h.get("QueryStQuestion", {{"Questionid", "0101"}, {"ClassId", student.mid(2, 2)}});
     QDomDocument reviewDoc;
     const QDomElement root = xmlRoot(review.body, &reviewDoc);
     ASSERT_FALSE(root.isNull());

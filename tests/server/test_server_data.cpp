@@ -87,10 +87,8 @@ TEST(ExamLayout, CutWireRectanglesCutExactlyTheRegions) {
     // so the whole region, its frame included, reaches the answer image.
     for (const layout::Question& q : layout::questions()) {
         SCOPED_TRACE(q.questionId.toStdString());
-        QStringList items = layout::cutWire(q)
-                                .replace('(', ',')
-                                .replace(')', ',')
-                                .split(',', Qt::SkipEmptyParts);
+        QStringList items =
+            layout::cutWire(q).replace('(', ',').replace(')', ',').split(',', Qt::SkipEmptyParts);
         ASSERT_EQ(items.size(), 7 * q.regions.size());
         for (qsizetype i = 0; i < q.regions.size(); ++i) {
             const int x1 = items[7 * i + 2].toInt(), y1 = items[7 * i + 3].toInt();
