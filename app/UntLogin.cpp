@@ -90,7 +90,9 @@ TFrmLogin::TFrmLogin(TPublicFuctionObject& state, QWidget* parent)
     btnCancel = new QPushButton(QStringLiteral("&C.退出"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     btnCancel->setGeometry(210, y + 4, 80, 28);
-    btnCancel->setAutoDefault(false);
+    // A focused button takes Enter itself, as on the desktop the markers know:
+    // Enter on 退出 quits, it does not sign in.
+    btnCancel->setAutoDefault(true);
 
     connect(btnLogin, &QPushButton::clicked, this, &TFrmLogin::btnLoginClick);
     connect(btnCancel, &QPushButton::clicked, this, &TFrmLogin::btnCancelClick);

@@ -82,6 +82,24 @@ TEST_F(LoginTest, EnterInAnEditPressesTheDefaultButton) {
     EXPECT_EQ(server.requestsFor("ValidateUser").size(), 1);
 }
 
+TEST_F(LoginTest, EnterOnTheFocusedQuitButtonQuitsInsteadOfSigningIn) {
+    server.setReply("ValidateUser", GbkXml(kGranted));
+    login.show();
+    login.activateWindow();
+    typeSignIn(server.address(), "t01", "pw");
+    // Once the focus has left the quit button, Enter signs in again.
+    login.btnCancel->setFocus();
+    login.edtUserName->setFocus();
+    QTest::keyClick(login.edtUserName, Qt::Key_Return);
+    EXPECT_EQ(opened.size(), 1);
+
+    login.btnCancel->setFocus();
+    QTest::keyClick(login.btnCancel, Qt::Key_Return);
+    EXPECT_FALSE(login.isVisible());
+    EXPECT_EQ(server.requestsFor("ValidateUser").size(), 1);
+    EXPECT_EQ(opened.size(), 1);
+}
+
 TEST_F(LoginTest, ValuesTravelUnchangedWhateverTheyHold) {
     server.setReply("ValidateUser", GbkXml(kGranted));
     typeSignIn(server.address(), QStringLiteral("张 t&1"), QStringLiteral("a b&c=d#e+f%g"));
