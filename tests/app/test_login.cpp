@@ -1,4 +1,6 @@
 // The sign-in window against a scripted loopback server.
+#include "AppPaths.h"
+#include "GbkText.h"
 #include "HttpGet.h"
 #include "RecordingMessages.h"
 #include "ScriptedServer.h"
@@ -6,12 +8,15 @@
 #include "UntPublic.h"
 #include "XmlReply.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStyle>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -98,6 +103,47 @@ TEST_F(LoginTest, EnterOnTheFocusedQuitButtonQuitsInsteadOfSigningIn) {
     EXPECT_FALSE(login.isVisible());
     EXPECT_EQ(server.requestsFor("ValidateUser").size(), 1);
     EXPECT_EQ(opened.size(), 1);
+}
+
+TEST_F(LoginTest, EachSystemWindowOpensModallyAndHandsTheSignInBack) {
+    QTemporaryDir appDir; // Config.InI of the marking window
+    ASSERT_TRUE(appDir.isValid());
+    SetAppDir(appDir.path());
+    struct RestoreAppDir {
+        ~RestoreAppDir() { SetAppDir(QString()); }
+    } restoreAppDir;
+    server.setReply("ValidateUser", GbkXml(kGranted));
+    server.setReply("ResetBufferByUser", gbk::encode(QStringLiteral("成功")), 200, "text/plain");
+    login.setSystemOpener(&TFrmLogin::OpenSystemWindow);
+    login.show();
+    typeSignIn(server.address(), "t01", "pw");
+
+    // Closes whatever modal window is up once no request is running (a
+    // request shows the wait cursor), innermost first.
+    QStringList closed;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal != &login && modal->isVisible() && !QApplication::overrideCursor()) {
+            closed.append(QString::fromLatin1(modal->metaObject()->className()));
+            modal->close();
+        }
+    });
+    closer.start(20);
+
+    for (int system : {1, 0, 1}) {
+        closed.clear();
+        login.ComboBoxSystem->setCurrentIndex(system);
+        login.btnLogin->click();
+        ASSERT_FALSE(closed.isEmpty());
+        EXPECT_EQ(closed.last(), system == 0 ? "TFrmMainWindow" : "TFrmViewTech");
+        EXPECT_TRUE(login.isVisible());
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    }
+    EXPECT_EQ(server.requestsFor("ValidateUser").size(), 3);
+    // Closing the marking window cleared the user's call-back buffer.
+    EXPECT_EQ(server.requestsFor("ResetBufferByUser").size(), 1);
+    EXPECT_EQ(login.edtUserName->text(), "t01");
 }
 
 TEST_F(LoginTest, ValuesTravelUnchangedWhateverTheyHold) {
