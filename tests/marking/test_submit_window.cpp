@@ -199,3 +199,22 @@ TEST_F(MarkingWindowTest, AutoLoadPaperFetchesTheNextPaperAfterTheSubmission) {
     EXPECT_FALSE(w.ActLoadPaper->isEnabled());
     EXPECT_TRUE(w.ActSavePaper->isEnabled());
 }
+
+TEST_F(MarkingWindowTest, AutomaticFetchEndingInAnErrorIsReported) {
+    // The next paper's last earlier turn carries a box record without its
+    // height, which stops the tag reader with an error.
+    server.setReply(QStringLiteral("GetParam"), ParamReply(QStringLiteral("0,10,1,0,0,03,2")));
+    server.setReply(QStringLiteral("GetQuestion"),
+                    PaperReply(QStringLiteral("S0100"), QStringLiteral("张$90$0;100;100;3!3;1;2;3!")));
+    TFrmMainWindow& w = open();
+    state.AutoLoadPaper = true;
+    openPaperDirectly();
+    Type(w, 0, QStringLiteral("2"));
+    Type(w, 1, QStringLiteral("2"));
+
+    w.ActSavePaper->trigger();
+
+    EXPECT_EQ(server.requestsFor(QStringLiteral("SaveSymbol")).size(), 1);
+    EXPECT_EQ(server.requestsFor(QStringLiteral("GetQuestion")).size(), 1);
+    EXPECT_EQ(messages.shown, QStringList{QStringLiteral("自动提卷出错")});
+}
