@@ -204,8 +204,9 @@ TEST_F(MarkingWindowTest, AutomaticFetchEndingInAnErrorIsReported) {
     // The next paper's last earlier turn carries a box record without its
     // height, which stops the tag reader with an error.
     server.setReply(QStringLiteral("GetParam"), ParamReply(QStringLiteral("0,10,1,0,0,03,2")));
-    server.setReply(QStringLiteral("GetQuestion"),
-                    PaperReply(QStringLiteral("S0100"), QStringLiteral("张$90$0;100;100;3!3;1;2;3!")));
+    server.setReply(
+        QStringLiteral("GetQuestion"),
+        PaperReply(QStringLiteral("S0100"), QStringLiteral("张$90$0;100;100;3!3;1;2;3!")));
     TFrmMainWindow& w = open();
     state.AutoLoadPaper = true;
     openPaperDirectly();
