@@ -185,8 +185,8 @@ public:
     // Re-marking: a row chosen in the history grid redraws that turn's marks
     // (MainWindowCallBack.cpp). The selection is always allowed.
     void StringGridHistSelectCell(int ACol, int ARow, bool& CanSelect);
-    // Runs StringGridHistSelectCell when the marker moves the grid's current
-    // row with the mouse or the keys.
+    // Runs StringGridHistSelectCell when the marker chooses a row with the
+    // mouse or the keys, a click on the row already current included.
     void connectHistoryGrid();
     // Takes the paper off the screen as a submission and a call-back do:
     // objects removed, pictures blanked, the paper closed, the main view
