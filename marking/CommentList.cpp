@@ -51,6 +51,12 @@ QString SanitizeComment(const QString& text) {
     s.replace(QLatin1Char(';'), QStringLiteral("；"));
     s.replace(QLatin1Char('"'), QStringLiteral("＂"));
     s.replace(QLatin1Char('\''), QStringLiteral("＇"));
+    // The server returns earlier turns joined by "|" with their fields joined
+    // by "$", which the client reads as "&": any of the three in a comment
+    // would cut that turn's history apart.
+    s.replace(QLatin1Char('|'), QStringLiteral("｜"));
+    s.replace(QLatin1Char('$'), QStringLiteral("＄"));
+    s.replace(QLatin1Char('&'), QStringLiteral("＆"));
     return TrimCtl(s);
 }
 

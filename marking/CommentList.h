@@ -27,7 +27,9 @@ bool ContainsComment(const QStringList& comments, const QString& text);
 // and LF as separators, so these would corrupt every later mark of the
 // paper: "!" ";" and the ASCII quotation marks become their full-width
 // forms, CR and LF are dropped, and the ends are trimmed (the tag writer
-// trims anyway). An empty result means there is nothing to put.
+// trims anyway). "|", "$" and "&" separate the turns of a paper's history
+// and their fields, so they become full-width too. An empty result means
+// there is nothing to put.
 QString SanitizeComment(const QString& text);
 
 } // namespace marking

@@ -4,6 +4,7 @@
 #include "AppError.h"
 #include "CommentList.h"
 #include "GbkText.h"
+#include "PaperComposer.h"
 #include "TagFormat.h"
 
 #include <QFile>
@@ -65,6 +66,7 @@ TEST(CommentText, SeparatorsQuotesAndLineBreaksCannotBreakTheTag) {
         {QStringLiteral("一\r\n二\n"), QStringLiteral("一二")},
         {QStringLiteral("  认真 "), QStringLiteral("认真")},
         {QStringLiteral(" \r\n "), QString()},
+        {QStringLiteral("a|b$c&d"), QStringLiteral("a｜b＄c＆d")},
     };
     for (const Case& c : cases)
         EXPECT_EQ(marking::SanitizeComment(c.typed), c.put) << c.typed.toStdString();
@@ -81,6 +83,24 @@ TEST(CommentText, SeparatorsQuotesAndLineBreaksCannotBreakTheTag) {
     ASSERT_EQ(read.count(), 2);
     EXPECT_EQ(read.object(read.handleAt(0))->text, comment);
     EXPECT_EQ(read.object(read.handleAt(1))->kind, imaging::ObjectKind::Box);
+}
+
+TEST(CommentText, SanitisedCommentKeepsItsTurnWholeInTheHistory) {
+    const QString comment = marking::SanitizeComment(QStringLiteral("好|差$中&"));
+    imaging::VectorLayer layer;
+    layer.add(marking::MakeSymbolText(200, 500, comment));
+    layer.add(marking::MakeShapeMark(imaging::ObjectKind::Box, 50, 280, 300, 200));
+    const QString tag = marking::BuildTag(layer, {});
+
+    // Two turns as the server joins them; the client reads each "$" as "&".
+    QString allTurnInfo = QStringLiteral("1$8$") + tag + QStringLiteral("|2$7$") + tag;
+    allTurnInfo.replace(QLatin1Char('$'), QLatin1Char('&'));
+    const QList<marking::HistoryEntry> turns = marking::SplitHistory(allTurnInfo);
+    ASSERT_EQ(turns.size(), 2);
+    for (const marking::HistoryEntry& turn : turns) {
+        EXPECT_TRUE(turn.valid);
+        EXPECT_EQ(turn.tag, tag);
+    }
 }
 
 TEST(CommentText, ListLookupIgnoresLetterCase) {
