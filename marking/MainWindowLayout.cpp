@@ -84,6 +84,9 @@ void TFrmMainWindow::buildLayout() {
     ComboBoxException->setCurrentIndex(0);
     ComboBoxText = named(new QComboBox(this), "ComboBoxText");
     ComboBoxText->setEditable(true);
+    // Only the comment command adds to the list, so that Comment.TXT learns
+    // every comment it holds; Enter in the edit must not add one on its own.
+    ComboBoxText->setInsertPolicy(QComboBox::NoInsert);
     ComboBoxText->setMinimumWidth(120);
 
     // 3./4. Centre: main view and group bar side by side.

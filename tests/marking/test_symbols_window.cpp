@@ -108,6 +108,14 @@ TEST_F(SymbolsWindowTest, CommentOfFourChineseCharactersIsThreeHundredTwentyWide
     EXPECT_EQ(marking::ReadCommentFile(CommentTxtPath()), QStringList{QStringLiteral("书写工整")});
 }
 
+TEST_F(SymbolsWindowTest, CommentTypedWithEnterStillReachesTheCommentFile) {
+    QTest::keyClicks(window->ComboBoxText->lineEdit(), "Nice");
+    QTest::keyClick(window->ComboBoxText->lineEdit(), Qt::Key_Return);
+    window->ActPutText->trigger();
+    EXPECT_EQ(window->ComboBoxText->count(), 1);
+    EXPECT_EQ(marking::ReadCommentFile(CommentTxtPath()), QStringList{QStringLiteral("Nice")});
+}
+
 TEST_F(SymbolsWindowTest, CommentListGrowsOnlyByNewTexts) {
     window->ComboBoxText->addItems({QStringLiteral("Good"), QStringLiteral("好")});
     putComment(QStringLiteral("GOOD"));
