@@ -91,7 +91,9 @@ TFrmMainWindow::~TFrmMainWindow() {
 }
 
 void TFrmMainWindow::FormCreate() {
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("网上评卷系统评卷客户端"));
+    // The application's name, not its display name: Qt would append a display
+    // name to the caption of every window.
+    QCoreApplication::setApplicationName(QStringLiteral("网上评卷系统评卷客户端"));
     PaperLoaded = false;
     ViewImageEnVect->setPickDistance(20);
     m_state.PermissionId = kNoPermission;

@@ -94,7 +94,7 @@ TEST_F(MainWindowTest, FirstStartWithoutConfigOpensTheSettingsDialogFirst) {
     EXPECT_EQ(state.ZoomSetting, QStringLiteral("适应大小"));
     EXPECT_EQ(state.PermissionId, QStringLiteral("000000000"));
     EXPECT_FALSE(state.AutoLoadPaper);
-    EXPECT_EQ(qApp->applicationDisplayName(), QStringLiteral("网上评卷系统评卷客户端"));
+    EXPECT_EQ(qApp->applicationName(), QStringLiteral("网上评卷系统评卷客户端"));
     EXPECT_EQ(w.ViewImageEnVect->pickDistance(), 20);
     EXPECT_FALSE(w.ViewImageEnVect->wheelZooms());
     EXPECT_FALSE(w.MyImageEnView->wheelZooms());
