@@ -49,6 +49,12 @@ VectorObject MakeScoreText(int left, int top, const QString& text) {
     return o;
 }
 
+VectorObject MakeSubQuestionScoreText(int left, int top, const QString& text) {
+    VectorObject o = MakeScoreText(left, top, text);
+    o.movable = false;
+    return o;
+}
+
 VectorObject MakePlaceholderScoreText(int left, int top) {
     VectorObject o = MakeScoreText(left, top, kUnscored);
     o.width = 48;
@@ -165,7 +171,7 @@ void SetAllScoresZero(VectorLayer& layer, const QList<TSubQuestion>& subQuestion
         if (h != imaging::kNoObject)
             layer.object(h)->text = zero;
         else
-            layer.add(MakeScoreText(q.PosX, q.PosY, zero));
+            layer.add(MakeSubQuestionScoreText(q.PosX, q.PosY, zero));
     }
 }
 
@@ -179,7 +185,7 @@ QStringList SetAllScoresFull(VectorLayer& layer, const QList<TSubQuestion>& subQ
             o->text = s;
             o->width = ScoreTextWidth(s);
         } else {
-            layer.add(MakeScoreText(q.PosX, q.PosY, s));
+            layer.add(MakeSubQuestionScoreText(q.PosX, q.PosY, s));
         }
         texts.append(s);
     }

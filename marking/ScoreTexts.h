@@ -28,6 +28,13 @@ constexpr int kTextHeight = 40;
 // × 40, height 40. The view must render transparent objects once one exists.
 imaging::VectorObject MakeScoreText(int left, int top, const QString& text);
 
+// The score text of a sub-question, at its position: the score text's look,
+// but not movable. The tag finds a sub-question's score by position and the
+// submission's Submarks by the same search, so a score text dragged away
+// would drop that score from Submarks while still counting in the total, and
+// give its score to the next sub-question when the tag is read back.
+imaging::VectorObject MakeSubQuestionScoreText(int left, int top, const QString& text);
+
 // The "?" placeholder a freshly fetched paper gets: the score text's look,
 // but 48 × 32, editable in place and visible only (neither movable nor
 // resizable), so the marker cannot drag it away before scoring.

@@ -111,7 +111,7 @@ void DrawTag(VectorLayer& layer, const QList<TSubQuestion>& subQuestions, const 
             if (h != imaging::kNoObject)
                 layer.object(h)->text = score;
             else
-                layer.add(MakeScoreText(q.PosX, q.PosY, score));
+                layer.add(MakeSubQuestionScoreText(q.PosX, q.PosY, score));
             if (setScoreEdit)
                 setScoreEdit(i, score);
         } else if (kind == QStringLiteral("0")) {

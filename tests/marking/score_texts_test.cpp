@@ -148,7 +148,7 @@ TEST(ScoreTexts, AllZeroKeepsSizesAndCreatesMissingTexts) {
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(made->text, QStringLiteral("0"));
     EXPECT_EQ(QSize(made->width, made->height), QSize(40, 40));
-    EXPECT_TRUE(made->movable);
+    EXPECT_FALSE(made->movable);
     EXPECT_DOUBLE_EQ(RecountMarks(layer), 0);
 }
 

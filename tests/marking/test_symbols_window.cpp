@@ -108,6 +108,17 @@ TEST_F(SymbolsWindowTest, CommentOfFourChineseCharactersIsThreeHundredTwentyWide
     EXPECT_EQ(marking::ReadCommentFile(CommentTxtPath()), QStringList{QStringLiteral("书写工整")});
 }
 
+TEST_F(SymbolsWindowTest, ScoreTextsReadFromATagStayAtTheirSubQuestions) {
+    // A called-back paper or an earlier turn brings its scores as new score
+    // texts; dragging one away would give its score to the wrong sub-question.
+    window->DrawTag(QStringLiteral("0;120;300;4!0;120;500;2!3;600;400;100;50!"));
+    dragFromTo({140, 315}, {400, 700});
+    dragFromTo({650, 420}, {650, 620});
+
+    EXPECT_EQ(marking::BuildTag(view().layer(), state.SubQuestions).toStdString(),
+              "0;120;300;4!0;120;500;2!3;600;600;100;50!");
+}
+
 TEST_F(SymbolsWindowTest, CommentTypedWithEnterStillReachesTheCommentFile) {
     QTest::keyClicks(window->ComboBoxText->lineEdit(), "Nice");
     QTest::keyClick(window->ComboBoxText->lineEdit(), Qt::Key_Return);
