@@ -195,6 +195,10 @@ bool ReadNumber(const QString& text, double* value) {
 bool ReadInteger(const QString& text, int* value) {
     qsizetype i = 0;
     const qsizetype n = text.size();
+    // Leading spaces are allowed, as in number reading: list items keep the
+    // space that follows a separator ("1, 2").
+    while (i < n && text.at(i) == QLatin1Char(' '))
+        ++i;
     bool negative = false;
     if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-'))) {
         negative = text.at(i) == QLatin1Char('-');

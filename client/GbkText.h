@@ -34,7 +34,8 @@ QString FormatNumber(double value);
 // optional "." fraction, optional exponent, and nothing else.
 bool ReadNumber(const QString& text, double* value = nullptr);
 
-// Reads a decimal integer (optional sign and digits); false for anything else.
+// Reads a decimal integer (optional leading spaces, optional sign, digits);
+// false for anything else, a trailing space included.
 bool ReadInteger(const QString& text, int* value = nullptr);
 
 // The list-splitting rule: cut at every character of `separators` and at CR

@@ -321,6 +321,7 @@ TEST_F(ClientState, GetParamMakesOneRegionPerSevenItems) {
         {"1,1,10,20,110,120,0,2,2,5,6,7,8,3", 2},
         {"(1,1,10,20,110,120,0)(2,2,5,6,7,8,3)", 2},
         {"(1,1,10,20,110,120,0)", 1},
+        {"(1, 1, 10, 20, 110, 120, 0)", 1},
     };
     for (const auto& c : cases) {
         state.Cuts = {CutRegion{}, CutRegion{}, CutRegion{}};

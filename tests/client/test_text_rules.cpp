@@ -142,7 +142,11 @@ TEST(GbkText, ReadInteger) {
         {"2147483648", false, 0},
         {"", false, 0},
         {"1.0", false, 0},
-        {" 1", false, 0},
+        {" 1", true, 1},
+        {"  -3", true, -3},
+        {"1 ", false, 0},
+        {" ", false, 0},
+        {"- 1", false, 0},
         {"1a", false, 0},
         {"-", false, 0},
     };
