@@ -13,5 +13,5 @@ struct SharedObjects {
 };
 
 // Application-wide set-up done once before the first window: fonts that
-// render Chinese under the faces the windows ask for.
+// render Chinese under the faces the windows ask for, and the message boxes.
 void PrepareApplication();

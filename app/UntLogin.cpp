@@ -6,6 +6,7 @@
 #include "UntMainWindow.h"
 #include "UntPublic.h"
 #include "UntViewTeach.h"
+#include "WaitCursor.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -113,7 +114,12 @@ void TFrmLogin::btnLoginClick() {
         m_state.ServerUrl = QStringLiteral("http://") + ServerIP->text();
         const QString password = edtPassWord->text();
         const QString userId = edtUserName->text();
-        if (m_state.ValidateUser(userId, password)) {
+        bool validated = false;
+        {
+            const WaitCursor waiting;
+            validated = m_state.ValidateUser(userId, password);
+        }
+        if (validated) {
             m_openSystem(ComboBoxSystem->currentIndex() == 0 ? MarkingSystem : ReviewSystem,
                          m_state, this);
             return;

@@ -1,6 +1,5 @@
 #include "HttpGet.h"
 
-#include <QApplication>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
@@ -10,24 +9,6 @@
 #include <QUrl>
 
 namespace {
-
-// Shows the wait cursor for the life of a request, restored on every way out.
-class WaitCursor {
-public:
-    WaitCursor() : m_active(qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) {
-        if (m_active)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~WaitCursor() {
-        if (m_active)
-            QApplication::restoreOverrideCursor();
-    }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    bool m_active;
-};
 
 // A description of the failure that never quotes the address: Qt's own
 // errorString() does, and an address may carry a password.
@@ -85,7 +66,6 @@ HttpResult QtHttpGet::get(const QByteArray& address) {
                          QNetworkRequest::ManualRedirectPolicy);
     request.setTransferTimeout(m_impl->timeoutMs);
 
-    WaitCursor waitCursor;
     QNetworkReply* reply = m_impl->manager->get(request);
     bool tooLarge = false;
     const qint64 cap = m_impl->maxReplyBytes;

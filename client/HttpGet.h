@@ -19,8 +19,8 @@ public:
 };
 
 // QNetworkAccessManager behind a local event loop that excludes user input:
-// windows keep repainting while the user cannot start a second request.
-// A wait cursor is shown while a request runs (when a GUI application exists).
+// windows keep repainting while the user cannot start a second request. The
+// wait cursor is the windows' business: they show it around each command.
 class QtHttpGet : public IHttpGet {
 public:
     explicit QtHttpGet(int timeoutMs = 30000, qint64 maxReplyBytes = 64 * 1024 * 1024);

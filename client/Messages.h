@@ -13,7 +13,8 @@ public:
     virtual bool askOkCancel(const QString& text) = 0;
 };
 
-// The interface in force (QMessageBox-based by default).
+// The interface in force: the log until the windows install their message
+// boxes (InstallBoxMessages), or a test its recorder.
 IMessages& Messages();
 // Replaces it (tests); nullptr restores the default. Returns the previous one.
 IMessages* SetMessages(IMessages* messages);

@@ -6,6 +6,7 @@
 #include "IniFile.h"
 #include "ScoreGrid.h"
 #include "UntPublic.h"
+#include "WaitCursor.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -103,7 +104,10 @@ void TFrmViewPaperConfig::ComboBoxNewPermissionChange() {
     if (m_state.FindPermission() < 0)
         return;
     // A failed fetch leaves whatever it updated; the grid shows those values.
-    m_state.GetParam(m_state.PermissionId);
+    {
+        const WaitCursor waiting;
+        m_state.GetParam(m_state.PermissionId);
+    }
     BuildGrid();
 }
 
@@ -171,7 +175,10 @@ void TFrmViewPaperConfig::BtnSaveClick() {
         for (int col = 0; col < Grid->colCount(); ++col)
             if (Grid->cellColor(col, row) == kCellChosen && !Grid->cellText(col, row).isEmpty())
                 text += Grid->cellText(col, row) + QLatin1Char('|');
-    m_state.SavePersonConfig(text);
+    {
+        const WaitCursor waiting;
+        m_state.SavePersonConfig(text);
+    }
     accept();
 }
 

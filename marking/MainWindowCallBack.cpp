@@ -10,6 +10,7 @@
 #include "Messages.h"
 #include "PaperComposer.h"
 #include "UntPublic.h"
+#include "WaitCursor.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -57,6 +58,7 @@ protected:
 } // namespace
 
 void TFrmMainWindow::ActCallBackExecute() {
+    const WaitCursor waiting;
     const int serial = ComboBoxCallBackNumber->currentIndex() + 1;
     if (!m_state.CallBack(serial)) {
         if (!PaperLoaded)

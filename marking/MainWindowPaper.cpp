@@ -15,6 +15,7 @@
 #include "ScoreEntry.h"
 #include "TagFormat.h"
 #include "UntPublic.h"
+#include "WaitCursor.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -42,6 +43,7 @@ void TFrmMainWindow::connectViewHandlers() {
 }
 
 void TFrmMainWindow::ActLoadPaperExecute() {
+    const WaitCursor waiting;
     m_state.ResetPageSlots();
     ComboBoxException->setCurrentIndex(0);
     if (!m_state.GetQuestion())

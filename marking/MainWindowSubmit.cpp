@@ -7,6 +7,7 @@
 #include "Messages.h"
 #include "Submission.h"
 #include "UntPublic.h"
+#include "WaitCursor.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -41,6 +42,7 @@ void TFrmMainWindow::ActSavePaperExecute() {
     BoxCount = counts.BoxCount;
     EllipseCount = counts.EllipseCount;
 
+    const WaitCursor waiting;
     if (!m_state.SaveSymbol(values.Submarks, values.Tag, values.Mark, values.IsExceptional,
                             values.Description)) {
         // SaveSymbol has said "交卷出错"; the paper stays for another try.

@@ -16,6 +16,7 @@
 #include "UntPublic.h"
 #include "UntStaticUser.h"
 #include "UntViewPaperConfig.h"
+#include "WaitCursor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -135,8 +136,11 @@ void TFrmMainWindow::FormShow() {
         return;
     }
     LabelPermission->setText(m_state.Permissions[i].PermissionName);
-    if (!m_state.GetParam(m_state.PermissionId))
-        return;
+    {
+        const WaitCursor waiting;
+        if (!m_state.GetParam(m_state.PermissionId))
+            return;
+    }
     BuildPageWorkArea();
     const QStringList pieces = SplitList(m_state.Permissions[i].MarkConfig, QStringLiteral("|"));
     if (!pieces.isEmpty())
@@ -354,7 +358,12 @@ void TFrmMainWindow::FormDestroy() {
         return;
     m_destroyed = true;
     HistRecords.clear();
-    if (!m_state.ResetBufferByUser())
+    bool reset = false;
+    {
+        const WaitCursor waiting;
+        reset = m_state.ResetBufferByUser();
+    }
+    if (!reset)
         Messages().showMessage(QStringLiteral("清除可以回评的缓冲记录失败!"));
     // The owned windows go before this one (destructors never throw, so
     // freeing one cannot stop the close).
