@@ -30,6 +30,17 @@ QString describe(QNetworkReply::NetworkError error) {
 
 } // namespace
 
+QList<HttpResult> IHttpGet::getAll(const QList<QByteArray>& addresses, const Arrival& arrived) {
+    QList<HttpResult> results;
+    results.reserve(addresses.size());
+    for (int i = 0; i < addresses.size(); ++i) {
+        results.append(get(addresses[i]));
+        if (arrived)
+            arrived(i, results.last());
+    }
+    return results;
+}
+
 struct QtHttpGet::Impl {
     int timeoutMs;
     qint64 maxReplyBytes;

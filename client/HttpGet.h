@@ -2,7 +2,10 @@
 // The one synchronous HTTP GET of the program.
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+
+#include <functional>
 
 struct HttpResult {
     bool ok = false; // transfer completed with a success (2xx) status
@@ -16,6 +19,15 @@ public:
     virtual ~IHttpGet() = default;
     // `address` is an encoded absolute address ("http://host:port/Cmd?...").
     virtual HttpResult get(const QByteArray& address) = 0;
+
+    // Called on the requesting thread as each GET of getAll completes, with
+    // its position in the list; the result may be moved from.
+    using Arrival = std::function<void(int index, HttpResult& result)>;
+    // Several GETs together (the pictures of one paper); results in the
+    // order of `addresses`. Each travels once. The default makes them one
+    // after another; a transport may run them at the same time.
+    virtual QList<HttpResult> getAll(const QList<QByteArray>& addresses,
+                                     const Arrival& arrived = {});
 };
 
 // QNetworkAccessManager behind a local event loop that excludes user input:

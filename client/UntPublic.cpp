@@ -254,16 +254,20 @@ void TPublicFuctionObject::ResetPageSlots() {
         slot = PageSlot{-1, false};
 }
 
-int TPublicFuctionObject::FindPageSlot(int pageNumber) const {
-    for (int i = 0; i < PageSlots.size(); ++i) {
-        if (PageSlots[i].PageNumber == pageNumber)
+int FindPageSlot(const QList<PageSlot>& table, int pageNumber) {
+    for (int i = 0; i < table.size(); ++i) {
+        if (table[i].PageNumber == pageNumber)
             return i;
     }
-    for (int i = 0; i < PageSlots.size(); ++i) {
-        if (!PageSlots[i].Loaded)
+    for (int i = 0; i < table.size(); ++i) {
+        if (!table[i].Loaded)
             return i;
     }
     return 0;
+}
+
+int TPublicFuctionObject::FindPageSlot(int pageNumber) const {
+    return ::FindPageSlot(PageSlots, pageNumber);
 }
 
 // ---------------------------------------------------------------- paper requests

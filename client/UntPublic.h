@@ -20,6 +20,11 @@ struct PageSlot {
     bool Loaded = false;
 };
 
+// The slot for a page: the first that holds that page number, else the
+// first not yet loaded, else 0. The marking window's and the review
+// window's slot tables follow the same rule.
+int FindPageSlot(const QList<PageSlot>& table, int pageNumber);
+
 struct CutRegion {
     int CutNo = 0;
     int Page = 0;

@@ -1,5 +1,7 @@
 #include "ImageView.h"
 
+#include "PictureDecoder.h"
+
 #include <QFile>
 #include <QPaintEvent>
 #include <QPainter>
@@ -17,11 +19,6 @@ namespace {
 // hair must not count as a pixel to scroll to.
 int ViewExtent(int imagePixels, double scale) {
     return int(std::ceil(imagePixels * scale - 1e-6));
-}
-
-PictureLoader& DefaultLoader() {
-    static PictureLoader loader;
-    return loader;
 }
 
 } // namespace
@@ -60,30 +57,23 @@ void ImageView::setBackgroundColor(const QColor& color) {
 }
 
 bool ImageView::loadPicture(const QString& address) {
-    QImage loaded;
+    DecodedPicture loaded;
     if (address.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)) {
-        const PictureLoader& loader = m_loader ? m_loader : DefaultLoader();
-        if (loader) {
-            if (const std::optional<QByteArray> bytes = loader(address))
-                loaded.loadFromData(*bytes);
+        if (m_loader) {
+            if (const std::optional<QByteArray> bytes = m_loader(address))
+                loaded = DecodePicture(*bytes);
         }
-    } else if (!address.isEmpty()) {
-        // The format comes from the contents; QImage falls back on the
-        // extension when the contents do not say.
-        loaded.load(address);
+    } else {
+        loaded = ReadPictureFile(address);
     }
     // On failure the picture becomes empty on purpose: keeping the previous
     // one would show an earlier student's answer as if it were this one.
-    setImage(loaded);
-    return !loaded.isNull();
+    setImage(loaded.ok ? loaded.image : QImage());
+    return loaded.ok;
 }
 
 void ImageView::setPictureLoader(PictureLoader loader) {
     m_loader = std::move(loader);
-}
-
-void ImageView::setDefaultPictureLoader(PictureLoader loader) {
-    DefaultLoader() = std::move(loader);
 }
 
 // --- Vector layer ----------------------------------------------------------
@@ -245,17 +235,7 @@ QPoint ImageView::imageToView(QPointF imagePos) const {
 // --- Selection -------------------------------------------------------------
 
 void ImageView::select(int x1, int y1, int x2, int y2) {
-    if (x1 > x2)
-        std::swap(x1, x2);
-    if (y1 > y2)
-        std::swap(y1, y2);
-    const int w = m_image.width();
-    const int h = m_image.height();
-    x1 = std::clamp(x1, 0, std::max(0, w - 1));
-    y1 = std::clamp(y1, 0, std::max(0, h - 1));
-    x2 = std::clamp(x2, 0, w);
-    y2 = std::clamp(y2, 0, h);
-    m_selection = (x2 > x1 && y2 > y1) ? QRect(x1, y1, x2 - x1, y2 - y1) : QRect();
+    m_selection = ClampedSelection(m_image.size(), x1, y1, x2, y2);
     requestRepaint();
 }
 
@@ -312,15 +292,12 @@ void ImageView::resumePainting() {
         return;
     // The last resume always repaints: callers may have changed objects
     // through layer() without announcing each change.
-    if (--m_suspendCount == 0) {
-        m_repaintPending = false;
+    if (--m_suspendCount == 0)
         viewport()->update();
-    }
 }
 
 void ImageView::requestRepaint() {
     if (m_suspendCount > 0) {
-        m_repaintPending = true;
         return;
     }
     viewport()->update();

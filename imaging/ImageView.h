@@ -69,10 +69,8 @@ public:
     // holds an EMPTY picture: a stale picture never passes for the new one.
     // Objects stay in both cases; the selection is removed.
     bool loadPicture(const QString& address);
-    // The loader of this view; when none is set the process-wide default is
-    // used; with neither, "http://" addresses fail.
+    // The loader of this view; without one, "http://" addresses fail.
     void setPictureLoader(PictureLoader loader);
-    static void setDefaultPictureLoader(PictureLoader loader);
 
     // --- Vector layer ----------------------------------------------------
     VectorLayer& layer() { return m_layer; }
@@ -234,7 +232,6 @@ private:
     ObjectHandle m_hover = kNoObject;
 
     int m_suspendCount = 0;
-    bool m_repaintPending = false;
 };
 
 } // namespace imaging

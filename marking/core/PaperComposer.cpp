@@ -2,9 +2,11 @@
 
 #include "GbkText.h"
 #include "HttpGet.h"
+#include "PictureDecoder.h"
 #include "ScoreTexts.h"
 
 #include <QElapsedTimer>
+#include <QPainter>
 
 #include <cmath>
 #include <cstdlib>
@@ -17,7 +19,7 @@ namespace {
 const QString kAutoCut = QStringLiteral("自动");
 const QString kFitZoom = QStringLiteral("适应大小");
 
-// A region's white stand-in: the size of its rectangle on the page.
+// A failed picture's stand-in: white of the size of the cut's rectangle.
 QImage WhiteRegion(const CutRegion& r) {
     const int w = std::abs(r.X2 - r.X1);
     const int h = std::abs(r.Y2 - r.Y1);
@@ -28,106 +30,194 @@ QImage WhiteRegion(const CutRegion& r) {
     return white;
 }
 
-// Puts the selection of `source` into the main view's picture: the first
-// region becomes the picture, later ones go below it at the left edge.
-void TakeSelection(imaging::ImageView& source, imaging::ImageView& mainView, bool first) {
-    if (first)
-        source.copySelectionTo(mainView);
-    else
-        source.pasteSelectionTo(mainView, QPoint(0, mainView.imageHeight()));
-    source.clearSelection();
+QString TimingText(qint64 fetchMs, qint64 cutMs) {
+    return QStringLiteral("提卷") + QString::number(fetchMs) + QStringLiteral("毫秒") +
+           QStringLiteral("切割") + QString::number(cutMs) + QStringLiteral("毫秒");
 }
 
 } // namespace
 
-imaging::PictureLoader HttpPictureLoader(IHttpGet& http) {
-    return [&http](const QString& address) -> std::optional<QByteArray> {
-        HttpResult result = http.get(address.toLatin1());
-        if (!result.ok)
-            return std::nullopt;
-        return std::move(result.body);
+PaperPlan PlanPaper(const QList<CutRegion>& cuts, bool autoCut, QList<PageSlot>& table,
+                    int viewCount, const std::function<QString(int)>& pageAddress,
+                    const std::function<QString(int)>& cutAddress, MissingView missing) {
+    PaperPlan plan;
+    // The fetch whose picture each page view holds in this paper.
+    QList<int> heldBy(qMax(0, viewCount), -1);
+    auto fetch = [&plan](const QString& address, int view) {
+        plan.fetches.append(PaperPlan::Fetch{address, view});
+        return int(plan.fetches.size()) - 1;
     };
+    for (const CutRegion& r : cuts) {
+        PaperPlan::Cut cut;
+        cut.region = r;
+        cut.wholePicture = !autoCut;
+        const int s = FindPageSlot(table, r.Page);
+        const bool haveView = s >= 0 && s < viewCount && s < table.size();
+        if (haveView) {
+            PageSlot& slot = table[s];
+            cut.view = s;
+            if (!autoCut) {
+                cut.fetch = heldBy[s] = fetch(cutAddress(r.ImageNo), s);
+                cut.fetchedHere = true;
+            } else if (!slot.Loaded || slot.PageNumber != r.Page) {
+                // Also when the slots run short and this one holds another
+                // page: that page is fetched again, never shown for this one.
+                cut.fetch = heldBy[s] = fetch(pageAddress(r.Page), s);
+                cut.fetchedHere = true;
+            } else {
+                cut.fetch = heldBy[s]; // -1: what the view held already
+            }
+            slot = PageSlot{r.Page, true};
+        } else if (missing == MissingView::FetchAnyway) {
+            cut.fetch = fetch(autoCut ? pageAddress(r.Page) : cutAddress(r.ImageNo), -1);
+            cut.fetchedHere = true;
+        } else {
+            cut.skipped = true;
+        }
+        plan.cuts.append(cut);
+    }
+    return plan;
 }
 
-ComposeOutcome ComposeAnswerImage(TPublicFuctionObject& state,
-                                  const QList<imaging::ImageView*>& pageViews,
-                                  imaging::ImageView& mainView) {
-    ComposeOutcome outcome;
-    const bool autoCut = state.CutMode == kAutoCut;
-    const imaging::PictureLoader loader = HttpPictureLoader(state.http());
-    for (imaging::ImageView* view : pageViews) {
-        if (view)
-            view->setPictureLoader(loader);
-    }
-    // Used only when the page slots run short of page views.
-    std::unique_ptr<imaging::ImageView> scratch;
+QList<FetchedPicture> FetchPictures(IHttpGet& http, const QStringList& addresses) {
+    QList<QByteArray> encoded;
+    encoded.reserve(addresses.size());
+    for (const QString& address : addresses)
+        encoded.append(address.toLatin1());
+    QList<FetchedPicture> pictures(addresses.size());
+    QElapsedTimer clock;
+    clock.start();
+    http.getAll(encoded, [&](int i, HttpResult& result) {
+        FetchedPicture& picture = pictures[i];
+        if (result.ok) {
+            imaging::DecodedPicture decoded = imaging::DecodePicture(result.body);
+            picture.ok = decoded.ok;
+            if (decoded.ok)
+                picture.image = std::move(decoded.image);
+        }
+        picture.elapsedMs = clock.elapsed();
+    });
+    return pictures;
+}
+
+ComposedPaper ComposePaper(const PaperPlan& plan, const QList<FetchedPicture>& pictures,
+                           const std::function<QImage(int view)>& heldBefore) {
+    ComposedPaper paper;
+    ComposeOutcome& outcome = paper.outcome;
     auto reportFailure = [&outcome](const QString& address) {
         const QString name = PictureName(address);
         if (!outcome.failedPictures.contains(name))
             outcome.failedPictures.append(name);
     };
 
-    for (int i = 0; i < state.Cuts.size(); ++i) {
-        const CutRegion r = state.Cuts[i];
-        const int s = state.FindPageSlot(r.Page);
-        QElapsedTimer clock;
-        clock.start();
-
-        const bool haveSlot =
-            s >= 0 && s < pageViews.size() && pageViews[s] != nullptr && s < state.PageSlots.size();
-        imaging::ImageView* source = nullptr;
-        bool loaded = true;
-        if (haveSlot) {
-            source = pageViews[s];
-            PageSlot& slot = state.PageSlots[s];
-            if (!autoCut) {
-                loaded = source->loadPicture(state.CutImageAddress(r.ImageNo));
-                if (!loaded)
-                    reportFailure(state.CutImageAddress(r.ImageNo));
-            } else if (!slot.Loaded || slot.PageNumber != r.Page) {
-                loaded = source->loadPicture(state.PageImageAddress(r.Page));
-                if (!loaded)
-                    reportFailure(state.PageImageAddress(r.Page));
-            } else {
-                // The page came earlier in this paper; an empty picture
-                // means that fetch failed and has been reported already.
-                loaded = source->hasPicture();
-            }
-            slot = PageSlot{r.Page, true};
-        } else {
-            if (!scratch) {
-                scratch = std::make_unique<imaging::ImageView>();
-                scratch->setPictureLoader(loader);
-            }
-            source = scratch.get();
-            const QString address =
-                autoCut ? state.PageImageAddress(r.Page) : state.CutImageAddress(r.ImageNo);
-            loaded = source->loadPicture(address);
-            if (!loaded)
-                reportFailure(address);
+    // Each cut's source picture and rectangle, then the size of the whole,
+    // so the answer image is allocated once.
+    struct Piece {
+        QImage source;
+        QRect rect;
+        qint64 fetchMs = 0;
+    };
+    QList<Piece> pieces;
+    QSize total;
+    bool first = true;
+    for (const PaperPlan::Cut& cut : plan.cuts) {
+        if (cut.skipped)
+            continue;
+        Piece piece;
+        const FetchedPicture* fetched =
+            cut.fetch >= 0 && cut.fetch < pictures.size() ? &pictures[cut.fetch] : nullptr;
+        if (fetched && cut.fetchedHere)
+            piece.fetchMs = fetched->elapsedMs;
+        bool ok = false;
+        if (fetched) {
+            ok = fetched->ok;
+            piece.source = fetched->image;
+            if (!ok && cut.fetchedHere && cut.fetch < plan.fetches.size())
+                reportFailure(plan.fetches[cut.fetch].address);
+        } else if (heldBefore && cut.view >= 0) {
+            piece.source = heldBefore(cut.view);
+            ok = !piece.source.isNull();
         }
-        outcome.timingText =
-            QStringLiteral("提卷") + QString::number(clock.elapsed()) + QStringLiteral("毫秒");
-        clock.restart();
-
-        if (loaded) {
-            if (autoCut)
-                source->select(r.X1, r.Y1, r.X2, r.Y2);
-            else
-                source->select(0, 0, source->imageWidth(), source->imageHeight());
-            TakeSelection(*source, mainView, i == 0);
+        if (ok) {
+            const CutRegion& r = cut.region;
+            const QSize size = piece.source.size();
+            piece.rect = cut.wholePicture
+                             ? imaging::ClampedSelection(size, 0, 0, size.width(), size.height())
+                             : imaging::ClampedSelection(size, r.X1, r.Y1, r.X2, r.Y2);
         } else {
-            // A white area of the region's size keeps the regions below in
-            // their places, and nothing of an earlier picture shows.
-            imaging::ImageView white;
-            white.setImage(WhiteRegion(r));
-            white.select(0, 0, white.imageWidth(), white.imageHeight());
-            TakeSelection(white, mainView, i == 0);
+            // A white area of the cut's size keeps the regions below in their
+            // places, and nothing of an earlier picture shows.
+            piece.source = WhiteRegion(cut.region);
+            piece.rect = piece.source.rect();
         }
-        outcome.timingText +=
-            QStringLiteral("切割") + QString::number(clock.elapsed()) + QStringLiteral("毫秒");
+        if (first)
+            total = piece.rect.size();
+        else if (!piece.rect.isEmpty())
+            total = QSize(qMax(total.width(), piece.rect.width()),
+                          total.height() + piece.rect.height());
+        first = false;
+        pieces.append(piece);
     }
-    return outcome;
+    if (pieces.isEmpty())
+        return paper;
+
+    QElapsedTimer clock;
+    if (pieces.size() == 1) {
+        clock.start();
+        const Piece& only = pieces.first();
+        if (!only.rect.isEmpty())
+            paper.image = only.source.copy(only.rect);
+        outcome.timingText = TimingText(only.fetchMs, clock.elapsed());
+        return paper;
+    }
+    QImage image(total, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    int y = 0;
+    for (const Piece& piece : std::as_const(pieces)) {
+        clock.start();
+        if (!piece.rect.isEmpty()) {
+            painter.drawImage(QPoint(0, y), piece.source, piece.rect);
+            y += piece.rect.height();
+        }
+        outcome.timingText = TimingText(piece.fetchMs, clock.elapsed());
+    }
+    painter.end();
+    paper.image = image;
+    return paper;
+}
+
+ComposeOutcome ComposeAnswerImage(TPublicFuctionObject& state,
+                                  const QList<imaging::ImageView*>& pageViews,
+                                  imaging::ImageView& mainView, MissingView missing) {
+    const PaperPlan plan = PlanPaper(
+        state.Cuts, state.CutMode == kAutoCut, state.PageSlots, int(pageViews.size()),
+        [&state](int n) { return state.PageImageAddress(n); },
+        [&state](int n) { return state.CutImageAddress(n); }, missing);
+    QStringList addresses;
+    for (const PaperPlan::Fetch& f : plan.fetches)
+        addresses.append(f.address);
+    // What the page views held before this paper, for cuts that reuse it.
+    QList<QImage> held;
+    for (imaging::ImageView* view : pageViews)
+        held.append(view ? view->image() : QImage());
+
+    const QList<FetchedPicture> pictures = FetchPictures(state.http(), addresses);
+    for (int i = 0; i < plan.fetches.size(); ++i) {
+        const int v = plan.fetches[i].view;
+        if (v >= 0 && v < pageViews.size() && pageViews[v])
+            pageViews[v]->setImage(pictures[i].ok ? pictures[i].image : QImage());
+    }
+    ComposedPaper paper = ComposePaper(plan, pictures, [&held](int view) {
+        return view >= 0 && view < held.size() ? held[view] : QImage();
+    });
+    bool anyCut = false;
+    for (const PaperPlan::Cut& cut : plan.cuts)
+        anyCut = anyCut || !cut.skipped;
+    if (anyCut)
+        mainView.setImage(paper.image);
+    return paper.outcome;
 }
 
 void ClearView(imaging::ImageView& view) {

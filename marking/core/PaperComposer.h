@@ -1,61 +1,117 @@
 #pragma once
 // Building the answer image of a paper: the cut regions of the student's
-// page pictures are fetched into the page views and stacked, top to bottom,
-// into the main view's picture. Also the thumbnail, the "?" placeholders,
-// the zoom a new paper opens at and the splitting of the marking history.
-// Free functions over the image views and the client-state object, so a
-// freshly fetched paper and a called-back one are composed the same way.
+// page pictures (or the ready-cut region pictures) stacked, top to bottom,
+// into one picture. Also the thumbnail, the "?" placeholders, the zoom a new
+// paper opens at and the splitting of the marking history.
+//
+// The data flows one way, in three steps that the marking window, the review
+// window and the tests share:
+//   1. PlanPaper: from the cuts and the page-slot table, which pictures are
+//      fetched (each page once per paper in cut mode "自动", every ready-cut
+//      picture otherwise) and which picture and rectangle each cut takes;
+//   2. FetchPictures: all of them through the request layer, decoded;
+//   3. ComposePaper: the answer image, built once from the pictures.
+// ComposeAnswerImage runs the three for a window, handing each page view the
+// picture it now holds.
 
 #include "ImageView.h"
 #include "UntPublic.h"
 
+#include <QImage>
 #include <QList>
+#include <QRect>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 class IHttpGet;
 
 namespace marking {
 
-// What the composition reports back to the window.
+// Which pictures a paper needs and how its cuts use them.
+struct PaperPlan {
+    struct Fetch {
+        QString address; // an encoded GetImageFile address
+        int view = -1;   // the page view that holds the picture; -1 none
+    };
+    struct Cut {
+        CutRegion region;
+        // The fetch whose picture this cut is cut from; -1 when the cut
+        // takes the picture its page view already held before this paper
+        // (see `view`), or is skipped.
+        int fetch = -1;
+        int view = -1;
+        bool fetchedHere = false; // this cut caused its fetch
+        bool wholePicture = false; // a ready-cut picture, used whole
+        bool skipped = false;      // no page view for it and none is made
+    };
+    QList<Fetch> fetches;
+    QList<Cut> cuts;
+};
+
+// What a cut whose page slot has no page view gets.
+enum class MissingView {
+    FetchAnyway, // its picture is fetched for that cut alone
+    Skip,        // the cut is left out of the answer image
+};
+
+// Plans the pictures of `cuts`, updating `table` as the composition leaves
+// them. Cut r takes slot s = FindPageSlot(table, Page): in mode "自动" the
+// page picture is fetched when slot s does not hold that page yet, else the
+// picture fetched for it earlier is reused; in any other mode the ready-cut
+// picture of ImageNo is fetched every time. Slot s := (Page, loaded). A slot
+// without a page view (s >= viewCount) gets what `missing` says.
+PaperPlan PlanPaper(const QList<CutRegion>& cuts, bool autoCut, QList<PageSlot>& table,
+                    int viewCount, const std::function<QString(int)>& pageAddress,
+                    const std::function<QString(int)>& cutAddress,
+                    MissingView missing = MissingView::FetchAnyway);
+
+// One fetched picture.
+struct FetchedPicture {
+    QImage image;        // null when it could not be fetched or decoded
+    bool ok = false;     // fetched and decoded whole
+    qint64 elapsedMs = 0; // from the start of the fetch until it was ready
+};
+
+// Fetches and decodes every address (the whole set through the request
+// layer's getAll); results in the order of `addresses`.
+QList<FetchedPicture> FetchPictures(IHttpGet& http, const QStringList& addresses);
+
+// What a composition reports back to the window.
 struct ComposeOutcome {
-    // "提卷…毫秒切割…毫秒" of the last region (the text restarts with every
-    // region); empty when the paper has no regions.
+    // "提卷…毫秒切割…毫秒" of the last cut (the text restarts with every
+    // cut); empty when the paper has no cuts.
     QString timingText;
     // Names of the pictures that could not be loaded (the File value of a
     // GetImageFile address, or the file path), each once, in order. Their
-    // regions were composed as white areas.
+    // cuts were composed as white areas.
     QStringList failedPictures;
 };
 
-// A picture loader that downloads over the client's GET facade. The image
-// addresses the client-state object builds are already encoded.
-imaging::PictureLoader HttpPictureLoader(IHttpGet& http);
+struct ComposedPaper {
+    QImage image; // null when no cut gave a region
+    ComposeOutcome outcome;
+};
 
-// Composes the answer image of `state.Cuts` on `mainView`.
-//
-// Region r (in the order of Cuts) comes from page view FindPageSlot(Page):
-// in cut mode "自动" the page picture is fetched only when that slot does
-// not hold the page yet (so each page is fetched once per paper, after
-// ResetPageSlots) and the rectangle X1,Y1-X2,Y2 is cut out, kept inside the
-// picture; in any other mode the ready-cut picture of ImageNo is fetched
-// every time and used whole. The first region becomes the picture; each
-// further one is pasted below at the left edge, the picture growing on
-// white to the widest region.
-//
-// A picture that cannot be loaded never lets an earlier picture stand in
-// for it: its region is composed as a white area of the region's rectangle
-// size and its name is reported in ComposeOutcome::failedPictures.
-//
-// Sound handling where the page slots run short: when FindPageSlot hands
-// out a slot that holds another page, that page is fetched again into it;
-// when the slot is not a valid page view, the picture is loaded into a
-// scratch view for that region only.
-//
-// The page views get HttpPictureLoader(state.http()) as their loader.
+// The answer image of a plan. Cut r is taken from its picture: in mode
+// "自动" the rectangle X1,Y1-X2,Y2 kept inside the picture, otherwise the
+// whole picture; the first becomes the image, each further one goes below
+// at the left edge, the image growing on white to the widest. A cut whose
+// picture failed is a white area of its rectangle's size, never anything of
+// an earlier picture. `heldBefore(view)` gives the picture a page view held
+// before this paper (for cuts with fetch -1).
+ComposedPaper ComposePaper(const PaperPlan& plan, const QList<FetchedPicture>& pictures,
+                           const std::function<QImage(int view)>& heldBefore = {});
+
+// The whole path for a window: plans state.Cuts on state.PageSlots with
+// the window's page views, fetches, hands each page view its picture (an
+// empty one when it failed) and puts the answer image on `mainView` (which
+// keeps it when the paper has no cuts).
 ComposeOutcome ComposeAnswerImage(TPublicFuctionObject& state,
                                   const QList<imaging::ImageView*>& pageViews,
-                                  imaging::ImageView& mainView);
+                                  imaging::ImageView& mainView,
+                                  MissingView missing = MissingView::FetchAnyway);
 
 // Blanks the view's picture and removes its objects.
 void ClearView(imaging::ImageView& view);

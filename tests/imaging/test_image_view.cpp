@@ -168,18 +168,6 @@ TEST(ImageViewPicture, LoadFromFileAndLoaderFailureLeavesEmptyPicture) {
                                   "http://server/good", "http://server/down"}));
 }
 
-TEST(ImageViewPicture, DefaultLoaderServesViewsWithoutOwnLoader) {
-    const QByteArray png = PngBytes(Filled(7, 3, Qt::green));
-    ImageView::setDefaultPictureLoader(
-        [&](const QString&) { return std::optional<QByteArray>(png); });
-    ImageView view;
-    EXPECT_TRUE(view.loadPicture("http://x/y"));
-    EXPECT_EQ(view.imageWidth(), 7);
-    ImageView::setDefaultPictureLoader({});
-    EXPECT_FALSE(view.loadPicture("http://x/y"));
-    EXPECT_FALSE(view.hasPicture());
-}
-
 TEST(ImageViewZoom, ArithmeticAndChangeSignal) {
     ImageView view;
     view.setImage(Filled(100, 100, Qt::white));
