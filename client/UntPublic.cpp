@@ -3,6 +3,7 @@
 #include "GbkText.h"
 #include "HttpGet.h"
 #include "Messages.h"
+#include "PaperLimits.h"
 #include "RequestAddress.h"
 #include "XmlReply.h"
 
@@ -35,11 +36,6 @@ bool fetchXml(IHttpGet& http, XmlReply& xml, const RequestAddress& address) {
         return false;
     return xml.load(result.body);
 }
-
-// A slot table larger than this cannot belong to a real paper; a page count
-// beyond it would only exhaust memory (the marking window keeps one page view
-// per page as well).
-constexpr qint32 kMaxPageCount = 10000;
 
 } // namespace
 
@@ -183,6 +179,8 @@ bool TPublicFuctionObject::GetParam(const QString& permissionId) {
         }
 
         const QStringList cut = SplitList(m_xml.field(QStringLiteral("Cut")), recordSeparators);
+        if (cut.size() / 7 > kMaxCutCount)
+            return false;
         Cuts.resize(cut.size() / 7);
         for (int r = 0; r < Cuts.size(); ++r) {
             CutRegion& region = Cuts[r];
@@ -196,6 +194,8 @@ bool TPublicFuctionObject::GetParam(const QString& permissionId) {
 
         const QStringList sub =
             SplitList(m_xml.field(QStringLiteral("SubQuestion")), recordSeparators);
+        if (sub.size() / 6 > kMaxSubQuestionCount)
+            return false;
         SubQuestions.resize(sub.size() / 6);
         for (int r = 0; r < SubQuestions.size(); ++r) {
             TSubQuestion& item = SubQuestions[r];
@@ -210,6 +210,11 @@ bool TPublicFuctionObject::GetParam(const QString& permissionId) {
 
         const QStringList paper = SplitList(m_xml.field(QStringLiteral("Paper")), commaOnly);
         if (paper.size() == 9) {
+            // The page count sizes the slot table and the page views: one
+            // beyond the bounds is refused before any Paper field is stored.
+            qint32 pageCount = 0;
+            if (ReadInteger(paper[4], &pageCount) && !PageCountWithinLimits(pageCount))
+                return false;
             ImageRoot = paper[0];
             if (!ReadInteger(paper[1], &StudentFolderStart) ||
                 !ReadInteger(paper[2], &StudentFolderLength) ||
@@ -222,7 +227,7 @@ bool TPublicFuctionObject::GetParam(const QString& permissionId) {
         }
 
         // One slot per page view plus one spare; slot 0 keeps its content.
-        if (PageCount < -1 || PageCount > kMaxPageCount)
+        if (!PageCountWithinLimits(PageCount))
             return false;
         PageSlots.resize(PageCount + 1);
         for (int i = 1; i <= PageCount; ++i)

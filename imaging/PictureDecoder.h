@@ -11,7 +11,7 @@
 namespace imaging {
 
 struct DecodedPicture {
-    QImage image; // null when nothing could be decoded
+    QImage image;    // null when nothing could be decoded
     bool ok = false; // the whole picture decoded
 };
 

@@ -42,7 +42,7 @@ struct PaperPlan {
         // (see `view`), or is skipped.
         int fetch = -1;
         int view = -1;
-        bool fetchedHere = false; // this cut caused its fetch
+        bool fetchedHere = false;  // this cut caused its fetch
         bool wholePicture = false; // a ready-cut picture, used whole
         bool skipped = false;      // no page view for it and none is made
     };
@@ -69,8 +69,8 @@ PaperPlan PlanPaper(const QList<CutRegion>& cuts, bool autoCut, QList<PageSlot>&
 
 // One fetched picture.
 struct FetchedPicture {
-    QImage image;        // null when it could not be fetched or decoded
-    bool ok = false;     // fetched and decoded whole
+    QImage image;         // null when it could not be fetched or decoded
+    bool ok = false;      // fetched and decoded whole
     qint64 elapsedMs = 0; // from the start of the fetch until it was ready
 };
 

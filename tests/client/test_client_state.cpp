@@ -419,26 +419,54 @@ TEST_F(GetParamKeeping, RefusedRepliesChangeNothingButThePermission) {
     }
 }
 
-TEST_F(GetParamKeeping, ImpossiblePageCountsAreRefused) {
-    // -1 gives an empty slot table; a count no paper can have would only
-    // exhaust memory and is refused like an unreadable number.
+TEST_F(GetParamKeeping, CountsBeyondAnyRealExamAreRefusedBeforeTheyAreStored) {
+    // -1 gives an empty slot table; counts no paper can have would only
+    // build thousands of page views or score edits, and are refused before
+    // the list (or any Paper field) is stored.
+    auto repeated = [](const QString& record, int times) {
+        QStringList records;
+        for (int i = 0; i < times; ++i)
+            records << record;
+        return records.join(QLatin1Char(','));
+    };
+    const QString cut = QStringLiteral("(1,1,0,0,10,10,0)");
+    const QString sub = QStringLiteral("(1,a,0,5,1,1)");
     const struct {
-        const char* pages;
+        const char* name;
+        QString pages;
+        QString cuts;
+        QString subs;
         bool result;
         int slotCount;
-    } cases[] = {{"-1", true, 0},
-                 {"0", true, 1},
-                 {"-2", false, 0},
-                 {"20000", false, 0},
-                 {"2147483647", false, 0}};
+        int pageCount;
+        int cutCount;
+    } cases[] = {
+        {"no page", QStringLiteral("-1"), kCuts, kSubs, true, 0, -1, 2},
+        {"zero pages", QStringLiteral("0"), kCuts, kSubs, true, 1, 0, 2},
+        {"64 pages", QStringLiteral("64"), kCuts, kSubs, true, 65, 64, 2},
+        {"-2 pages", QStringLiteral("-2"), kCuts, kSubs, false, 0, 4, 2},
+        {"65 pages", QStringLiteral("65"), kCuts, kSubs, false, 0, 4, 2},
+        {"10000 pages", QStringLiteral("10000"), kCuts, kSubs, false, 0, 4, 2},
+        {"2^31-1 pages", QStringLiteral("2147483647"), kCuts, kSubs, false, 0, 4, 2},
+        {"256 regions", QStringLiteral("2"), repeated(cut, 256), kSubs, true, 3, 2, 256},
+        {"257 regions", QStringLiteral("2"), repeated(cut, 257), kSubs, false, 0, 4, 1},
+        {"65 sub-questions", QStringLiteral("2"), kCuts, repeated(sub, 65), false, 0, 4, 2},
+    };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         state.PageSlots.clear();
+        state.PageCount = 4;
+        state.ImageRoot = QStringLiteral("old");
+        state.Cuts = {CutRegion{9, 9, 9, 9, 9, 9, 9}};
         server.setReply(QStringLiteral("GetParam"),
-                        ParamReply(kBasic, kCuts, kSubs,
-                                   QStringLiteral("D:\\img,3,2,2,%1,Q01,自动,是,x")
-                                       .arg(QString::fromLatin1(c.pages))));
-        EXPECT_EQ(state.GetParam(QStringLiteral("p")), c.result) << c.pages;
-        EXPECT_EQ(state.PageSlots.size(), c.slotCount) << c.pages;
+                        ParamReply(kBasic, c.cuts, c.subs,
+                                   QStringLiteral("D:\\img,3,2,2,%1,Q01,自动,是,x").arg(c.pages)));
+        EXPECT_EQ(state.GetParam(QStringLiteral("p")), c.result);
+        EXPECT_EQ(state.PageSlots.size(), c.slotCount);
+        EXPECT_EQ(state.PageCount, c.pageCount);
+        EXPECT_EQ(state.Cuts.size(), c.cutCount);
+        if (!c.result)
+            EXPECT_EQ(state.ImageRoot, QStringLiteral("old"));
     }
 }
 
