@@ -190,9 +190,17 @@ ComposedPaper ComposePaper(const PaperPlan& plan, const QList<FetchedPicture>& p
 
 ComposeOutcome ComposeAnswerImage(TPublicFuctionObject& state,
                                   const QList<imaging::ImageView*>& pageViews,
+                                  imaging::ImageView& mainView) {
+    return ComposeAnswerImage(state, state.Cuts, state.PageSlots, pageViews, mainView,
+                              MissingView::FetchAnyway);
+}
+
+ComposeOutcome ComposeAnswerImage(TPublicFuctionObject& state, const QList<CutRegion>& cuts,
+                                  QList<PageSlot>& table,
+                                  const QList<imaging::ImageView*>& pageViews,
                                   imaging::ImageView& mainView, MissingView missing) {
     const PaperPlan plan = PlanPaper(
-        state.Cuts, state.CutMode == kAutoCut, state.PageSlots, int(pageViews.size()),
+        cuts, state.CutMode == kAutoCut, table, int(pageViews.size()),
         [&state](int n) { return state.PageImageAddress(n); },
         [&state](int n) { return state.CutImageAddress(n); }, missing);
     QStringList addresses;

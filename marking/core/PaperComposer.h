@@ -104,14 +104,20 @@ struct ComposedPaper {
 ComposedPaper ComposePaper(const PaperPlan& plan, const QList<FetchedPicture>& pictures,
                            const std::function<QImage(int view)>& heldBefore = {});
 
-// The whole path for a window: plans state.Cuts on state.PageSlots with
-// the window's page views, fetches, hands each page view its picture (an
-// empty one when it failed) and puts the answer image on `mainView` (which
-// keeps it when the paper has no cuts).
+// The whole path for a window: plans `cuts` on the slot table `table` with
+// the window's page views, fetches (addresses from the client state's
+// PageImageAddress and CutImageAddress), hands each page view its picture
+// (an empty one when it failed) and puts the answer image on `mainView`
+// (which keeps its picture when no cut takes part).
+ComposeOutcome ComposeAnswerImage(TPublicFuctionObject& state, const QList<CutRegion>& cuts,
+                                  QList<PageSlot>& table,
+                                  const QList<imaging::ImageView*>& pageViews,
+                                  imaging::ImageView& mainView, MissingView missing);
+
+// The marking window's paper: state.Cuts on state.PageSlots.
 ComposeOutcome ComposeAnswerImage(TPublicFuctionObject& state,
                                   const QList<imaging::ImageView*>& pageViews,
-                                  imaging::ImageView& mainView,
-                                  MissingView missing = MissingView::FetchAnyway);
+                                  imaging::ImageView& mainView);
 
 // Blanks the view's picture and removes its objects.
 void ClearView(imaging::ImageView& view);
