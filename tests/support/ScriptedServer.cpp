@@ -32,6 +32,13 @@ struct ScriptedServer::Impl {
 
     mutable std::mutex mutex;
     QHash<QString, CannedReply> standing;
+    struct ByValue {
+        QString command;
+        QByteArray name;
+        QString value;
+        CannedReply reply;
+    };
+    QList<ByValue> byValue;
     QHash<QString, QQueue<CannedReply>> queued;
     QHash<QString, bool> dropped;
     int delayMs = 0;
@@ -51,11 +58,20 @@ struct ScriptedServer::Impl {
             delay = delayMs;
             drop = dropped.value(command, false);
             if (!drop) {
+                for (const ByValue& v : std::as_const(byValue)) {
+                    bool present = false;
+                    if (v.command == command && QueryValue(target, v.name, &present) == v.value &&
+                        present) {
+                        reply = v.reply;
+                        found = true;
+                        break;
+                    }
+                }
                 auto q = queued.find(command);
-                if (q != queued.end() && !q->isEmpty()) {
+                if (!found && q != queued.end() && !q->isEmpty()) {
                     reply = q->dequeue();
                     found = true;
-                } else if (standing.contains(command)) {
+                } else if (!found && standing.contains(command)) {
                     reply = standing.value(command);
                     found = true;
                 }
@@ -120,6 +136,19 @@ void ScriptedServer::setReply(const QString& command, const QByteArray& body, in
                               const QByteArray& contentType) {
     std::lock_guard lock(m_impl->mutex);
     m_impl->standing.insert(command, CannedReply{body, status, contentType});
+}
+
+void ScriptedServer::setReplyFor(const QString& command, const QByteArray& name,
+                                 const QString& value, const QByteArray& body, int status,
+                                 const QByteArray& contentType) {
+    std::lock_guard lock(m_impl->mutex);
+    for (Impl::ByValue& v : m_impl->byValue) {
+        if (v.command == command && v.name == name && v.value == value) {
+            v.reply = CannedReply{body, status, contentType};
+            return;
+        }
+    }
+    m_impl->byValue.append(Impl::ByValue{command, name, value, {body, status, contentType}});
 }
 
 void ScriptedServer::queueReply(const QString& command, const QByteArray& body, int status,

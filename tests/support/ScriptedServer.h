@@ -21,6 +21,13 @@ public:
     // until replaced. Unscripted commands get 404.
     void setReply(const QString& command, const QByteArray& body, int status = 200,
                   const QByteArray& contentType = "text/xml");
+    // Reply for every request of `command` whose query parameter `name`
+    // reads `value` (percent-decoded GBK), ahead of queued and standing
+    // replies. Pictures fetched at the same time arrive in any order: serve
+    // each by its File value.
+    void setReplyFor(const QString& command, const QByteArray& name, const QString& value,
+                     const QByteArray& body, int status = 200,
+                     const QByteArray& contentType = "image/jpeg");
     // One-shot replies consumed in order before the standing reply.
     void queueReply(const QString& command, const QByteArray& body, int status = 200,
                     const QByteArray& contentType = "text/xml");
