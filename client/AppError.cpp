@@ -1,11 +1,19 @@
 #include "AppError.h"
 
+#include "GbkText.h"
 #include "Messages.h"
 
 #include <cstdio>
 
 void RaiseError(const QString& text) {
     throw EAppError(text);
+}
+
+double NumberOrRaise(const QString& text) {
+    double value = 0;
+    if (!ReadNumber(text, &value))
+        RaiseError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+    return value;
 }
 
 void ReportError(const std::exception& error) {

@@ -19,6 +19,10 @@ private:
 
 [[noreturn]] void RaiseError(const QString& text);
 
+// The number a text reads as (the number-reading rule), or EAppError
+// "'text' is not a valid floating point value".
+double NumberOrRaise(const QString& text);
+
 // Shows the message of an escaped error through the message interface.
 void ReportError(const std::exception& error);
 

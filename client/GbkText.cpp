@@ -254,24 +254,3 @@ QStringList SplitList(const QString& text, const QString& separators) {
     }
     return items;
 }
-
-QByteArray PercentEncodeGbk(const QString& value) {
-    static const char hex[] = "0123456789ABCDEF";
-    const QByteArray bytes = gbk::encode(value);
-    QByteArray out;
-    out.reserve(bytes.size() * 3);
-    for (const char ch : bytes) {
-        const auto b = static_cast<unsigned char>(ch);
-        const bool unreserved = (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') ||
-                                (b >= '0' && b <= '9') || b == '-' || b == '.' || b == '_' ||
-                                b == '~';
-        if (unreserved) {
-            out.append(char(b));
-        } else {
-            out.append('%');
-            out.append(hex[b >> 4]);
-            out.append(hex[b & 0x0F]);
-        }
-    }
-    return out;
-}

@@ -42,7 +42,3 @@ bool ReadInteger(const QString& text, int* value = nullptr);
 // and LF; CR/LF skipped at the start of an item; a ' or " opens a quoted
 // stretch up to the same quote (quotes stay in the item); empty items dropped.
 QStringList SplitList(const QString& text, const QString& separators);
-
-// Percent-encodes the GBK bytes of a query value; RFC 3986 unreserved
-// characters stay, a space becomes "%20".
-QByteArray PercentEncodeGbk(const QString& value);

@@ -30,7 +30,9 @@ RequestAddress& RequestAddress::add(const QString& name, const QString& value) {
     m_first = false;
     m_address.append(EncodeServerUrl(name));
     m_address.append('=');
-    m_address.append(PercentEncodeGbk(value));
+    // RFC 3986 unreserved characters stay; every other GBK byte, a space
+    // included, becomes %XX.
+    m_address.append(gbk::encode(value).toPercentEncoding());
     return *this;
 }
 

@@ -286,13 +286,17 @@ bool TPublicFuctionObject::GetQuestion() {
             .add(QStringLiteral("IsGetFixQuestion"), QString());
         if (!fetchXml(m_http, m_xml, address) || m_xml.topLevelCount() < 2)
             return false;
-        // "none", "error" or an empty id are stored like any other: the
-        // paper loading tells the user.
-        StudentId = m_xml.field(QStringLiteral("StudentId"));
-        AllTurnInfo =
-            m_xml.field(QStringLiteral("AllTurnInfo")).replace(QLatin1Char('$'), QLatin1Char('&'));
+        readPaperFields();
         return true;
     });
+}
+
+void TPublicFuctionObject::readPaperFields() {
+    // "none", "error" or an empty id are stored like any other: the paper
+    // loading tells the user.
+    StudentId = m_xml.field(QStringLiteral("StudentId"));
+    AllTurnInfo =
+        m_xml.field(QStringLiteral("AllTurnInfo")).replace(QLatin1Char('$'), QLatin1Char('&'));
 }
 
 bool TPublicFuctionObject::SaveSymbol(const QString& submarks, const QString& tag, double mark,
@@ -323,9 +327,7 @@ bool TPublicFuctionObject::CallBack(int serial) {
             .add(QStringLiteral("CallbackSerial"), serial);
         if (!fetchXml(m_http, m_xml, address) || m_xml.topLevelCount() < 2)
             return false;
-        StudentId = m_xml.field(QStringLiteral("StudentId"));
-        AllTurnInfo =
-            m_xml.field(QStringLiteral("AllTurnInfo")).replace(QLatin1Char('$'), QLatin1Char('&'));
+        readPaperFields();
         CallBackTag =
             m_xml.field(QStringLiteral("Tag")).replace(QLatin1Char('$'), QLatin1Char('&'));
         CallBackMark = m_xml.field(QStringLiteral("Mark"));

@@ -126,6 +126,8 @@ public:
     QString PaperItem9;
 
 private:
+    // StudentId and AllTurnInfo ("$" made "&") of a GetQuestion or CallBack reply.
+    void readPaperFields();
     QString permissionFolder() const;
     QString studentFolder() const;
     QString imageAddress(const QString& file) const;

@@ -64,6 +64,8 @@ struct VectorObject {
     bool isText() const { return kind == ObjectKind::Text || kind == ObjectKind::Memo; }
     // Bounding rectangle (normalised, also for lines).
     QRect bounds() const;
+
+    bool operator==(const VectorObject&) const = default;
 };
 
 // Makes the object's extents from two corner points as the inclusive rule

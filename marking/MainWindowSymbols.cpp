@@ -144,10 +144,7 @@ void TFrmMainWindow::ViewImageEnVectObjectOver(int handle) {
     const int d = marking::ScoreIndexAt(m_state.SubQuestions, over->left, over->top);
     const TSubQuestion& q = m_state.SubQuestions[d];
     for (QAction* item : ScoreMenuItems) {
-        double value = 0;
-        if (!ReadNumber(item->toolTip(), &value))
-            RaiseError(
-                QStringLiteral("'%1' is not a valid floating point value").arg(item->toolTip()));
+        const double value = NumberOrRaise(item->toolTip());
         item->setVisible(value >= q.LowestMark && value <= q.HighestMark);
     }
 }

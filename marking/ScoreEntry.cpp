@@ -103,9 +103,7 @@ bool ScoreEntry::enterOrDown(int index) {
     const QString text = e->text();
     if (text.isEmpty())
         return false;
-    double value = 0;
-    if (!ReadNumber(text, &value))
-        RaiseError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+    const double value = NumberOrRaise(text);
     if (index >= m_subQuestions.size())
         return false;
     const TSubQuestion& q = m_subQuestions[index];

@@ -48,10 +48,7 @@ QString OutOfRangeList(const QList<TSubQuestion>& subQuestions, const QStringLis
     QString list;
     const qsizetype n = std::min(subQuestions.size(), editTexts.size());
     for (qsizetype i = 0; i < n; ++i) {
-        double value = 0;
-        if (!ReadNumber(editTexts[i], &value))
-            RaiseError(
-                QStringLiteral("'%1' is not a valid floating point value").arg(editTexts[i]));
+        const double value = NumberOrRaise(editTexts[i]);
         if (value > subQuestions[i].HighestMark || value < subQuestions[i].LowestMark) {
             if (!list.isEmpty())
                 list += QLatin1Char(',');

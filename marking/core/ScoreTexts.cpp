@@ -19,6 +19,28 @@ bool IsTextObject(const VectorObject& o) {
     return o.kind == ObjectKind::Text;
 }
 
+// What every text mark shares: red text, no frame, centred, not editable,
+// visible and movable, width = GBK bytes x font height, height = font height.
+VectorObject TextMark(int left, int top, const QString& text, const QString& font, int height) {
+    VectorObject o;
+    o.kind = ObjectKind::Text;
+    o.left = left;
+    o.top = top;
+    o.text = text;
+    o.fontName = font;
+    o.fontHeight = height;
+    o.penColor = imaging::kGdiRed;
+    o.penStyle = imaging::PenStyle::Clear;
+    o.align = imaging::TextAlign::Center;
+    o.width = gbk::byteCount(text) * height;
+    o.height = height;
+    o.editable = false;
+    o.visible = true;
+    o.movable = true;
+    o.resizable = false;
+    return o;
+}
+
 } // namespace
 
 int ScoreTextWidth(const QString& text, int fontHeight) {
@@ -26,26 +48,13 @@ int ScoreTextWidth(const QString& text, int fontHeight) {
 }
 
 VectorObject MakeScoreText(int left, int top, const QString& text) {
-    VectorObject o;
-    o.kind = ObjectKind::Text;
-    o.left = left;
-    o.top = top;
-    o.text = text;
-    o.fontName = QStringLiteral("宋体");
-    o.fontHeight = kTextHeight;
-    o.penColor = imaging::kGdiRed;
-    o.penStyle = imaging::PenStyle::Clear;
+    VectorObject o = TextMark(left, top, text, QStringLiteral("宋体"), kTextHeight);
+    // Half transparent over a white box: the score stays readable over the
+    // handwriting without hiding it.
     o.brushColor = imaging::kGdiWhite;
     o.brushStyle = imaging::BrushStyle::Solid;
     o.transparency = 128;
     o.highlighter = true;
-    o.align = imaging::TextAlign::Center;
-    o.width = ScoreTextWidth(text);
-    o.height = kTextHeight;
-    o.editable = false;
-    o.visible = true;
-    o.movable = true;
-    o.resizable = false;
     return o;
 }
 
@@ -64,26 +73,11 @@ VectorObject MakePlaceholderScoreText(int left, int top) {
     return o;
 }
 
-VectorObject MakeSymbolText(int left, int top, const QString& text) {
-    VectorObject o;
-    o.kind = ObjectKind::Text;
-    o.left = left;
-    o.top = top;
-    o.text = text;
-    o.fontName = QStringLiteral("Arial");
-    o.fontHeight = kTextHeight;
-    o.penColor = imaging::kGdiRed;
-    o.penStyle = imaging::PenStyle::Clear;
+VectorObject MakeSymbolText(int left, int top, const QString& text, int fontHeight) {
+    VectorObject o = TextMark(left, top, text, QStringLiteral("Arial"), fontHeight);
     o.penWidth = 1;
     o.brushColor = imaging::kGdiRed;
     o.brushStyle = imaging::BrushStyle::Clear;
-    o.align = imaging::TextAlign::Center;
-    o.width = ScoreTextWidth(text);
-    o.height = kTextHeight;
-    o.editable = false;
-    o.visible = true;
-    o.movable = true;
-    o.resizable = false;
     return o;
 }
 

@@ -40,9 +40,11 @@ imaging::VectorObject MakeSubQuestionScoreText(int left, int top, const QString&
 // resizable), so the marker cannot drag it away before scoring.
 imaging::VectorObject MakePlaceholderScoreText(int left, int top);
 
-// A cross or comment text: "Arial" 40, red, no frame, no fill, centred, not
-// editable, visible and movable; width = GBK bytes × 40, height 40.
-imaging::VectorObject MakeSymbolText(int left, int top, const QString& text);
+// A cross or comment text: "Arial" 40 (or `fontHeight`), red, no frame, no
+// fill, centred, not editable, visible and movable; width = GBK bytes × the
+// font height, height = the font height.
+imaging::VectorObject MakeSymbolText(int left, int top, const QString& text,
+                                     int fontHeight = kTextHeight);
 
 // A line, box or ellipse mark: solid red pen of width 1, no fill, visible
 // and movable. Width and height are inclusive extents; a line keeps its

@@ -1,6 +1,7 @@
 // The shared text rules: GBK bytes, trimming, address and reply cleaning,
 // number format and reading, list splitting, query value encoding.
 #include "GbkText.h"
+#include "RequestAddress.h"
 
 #include <gtest/gtest.h>
 
@@ -187,7 +188,7 @@ TEST(GbkText, SplitList) {
         EXPECT_EQ(SplitList(c.text, c.separators), c.items) << c.text.toStdString();
 }
 
-TEST(GbkText, PercentEncodeGbk) {
+TEST(RequestAddress, ValuesArePercentEncodedGbkBytes) {
     const struct {
         QString value;
         QByteArray encoded;
@@ -199,5 +200,9 @@ TEST(GbkText, PercentEncodeGbk) {
         {QString(), ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(PercentEncodeGbk(c.value), c.encoded) << c.value.toStdString();
+        EXPECT_EQ(RequestAddress(QStringLiteral("http://h"), QStringLiteral("C"))
+                      .add(QStringLiteral("V"), c.value)
+                      .encoded(),
+                  "http://h/C?V=" + c.encoded)
+            << c.value.toStdString();
 }
