@@ -97,6 +97,25 @@ bool TPublicFuctionObject::ValidateUser(const QString& userId, const QString& pa
     return ok;
 }
 
+QString MacAddressDigits(const QString& hardwareAddress) {
+    // Qt writes a hardware address as "AA:BB:CC:DD:EE:FF"; only a real
+    // 6-byte address that is not all zero names an adapter.
+    const QStringList parts = hardwareAddress.split(QLatin1Char(':'));
+    if (parts.size() != 6)
+        return QString();
+    QString digits;
+    bool allZero = true;
+    for (const QString& part : parts) {
+        bool isHex = false;
+        const uint byte = part.toUInt(&isHex, 16);
+        if (!isHex || part.size() != 2 || byte > 0xFF)
+            return QString();
+        allZero = allZero && byte == 0;
+        digits += QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+    }
+    return allZero ? QString() : digits;
+}
+
 QString TPublicFuctionObject::GetMacAddress(int position) {
     if (position < 0)
         return QString();
@@ -105,25 +124,8 @@ QString TPublicFuctionObject::GetMacAddress(int position) {
     for (const QNetworkInterface& adapter : interfaces) {
         if (adapter.flags().testFlag(QNetworkInterface::IsLoopBack))
             continue;
-        // Qt writes a hardware address as "AA:BB:CC:DD:EE:FF"; only a real
-        // 6-byte address counts as an adapter here.
-        const QStringList parts = adapter.hardwareAddress().split(QLatin1Char(':'));
-        if (parts.size() != 6)
-            continue;
-        QString digits;
-        bool valid = true;
-        bool allZero = true;
-        for (const QString& part : parts) {
-            bool isHex = false;
-            const uint byte = part.toUInt(&isHex, 16);
-            if (!isHex || part.size() != 2 || byte > 0xFF) {
-                valid = false;
-                break;
-            }
-            allZero = allZero && byte == 0;
-            digits += QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
-        }
-        if (!valid || allZero)
+        const QString digits = MacAddressDigits(adapter.hardwareAddress());
+        if (digits.isEmpty())
             continue;
         if (seen == position)
             return digits;
@@ -155,7 +157,8 @@ bool TPublicFuctionObject::ResetBufferByUser() {
 
 bool TPublicFuctionObject::GetParam(const QString& permissionId) {
     PermissionId = permissionId;
-    return noThrow([&] {
+    ParamsPermissionId.clear();
+    const bool ok = noThrow([&] {
         RequestAddress address(ServerUrl, QStringLiteral("GetParam"));
         address.add(QStringLiteral("UserId"), UserId)
             .add(QStringLiteral("PermissionId"), PermissionId);
@@ -236,6 +239,9 @@ bool TPublicFuctionObject::GetParam(const QString& permissionId) {
         MarkDesc = m_xml.field(QStringLiteral("MarkDesc"));
         return true;
     });
+    if (ok)
+        ParamsPermissionId = PermissionId;
+    return ok;
 }
 
 void TPublicFuctionObject::SavePersonConfig(const QString& markConfig) {

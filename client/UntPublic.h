@@ -44,6 +44,11 @@ struct TSubQuestion {
     int PosY = 0;
 };
 
+// The 12 upper-case hexadecimal digits of an adapter's hardware address as
+// Qt writes it ("aa:bb:cc:dd:ee:ff"); empty for anything that is not a real
+// 6-byte address.
+QString MacAddressDigits(const QString& hardwareAddress);
+
 class TPublicFuctionObject {
 public:
     // The shared HTTP client and XML document live as long as this object.
@@ -124,6 +129,10 @@ public:
     QString SymbolText;
     QString ShowInfoBox;
     QString PaperItem9;
+
+    // The permission whose parameters the last GetParam fetched whole; empty
+    // after a failed one. Papers are fetched only while it is PermissionId.
+    QString ParamsPermissionId;
 
 private:
     // StudentId and AllTurnInfo ("$" made "&") of a GetQuestion or CallBack reply.

@@ -76,33 +76,31 @@ TEST_F(LoginTest, OpensTheChosenSystemAndSignsInAgainAfterItCloses) {
     EXPECT_EQ(login.edtUserName->text(), "t01");
 }
 
-TEST_F(LoginTest, EnterInAnEditPressesTheDefaultButton) {
+TEST_F(LoginTest, EnterSignsInFromAnEditAndQuitsFromTheQuitButton) {
     server.setReply("ValidateUser", GbkXml(kGranted));
     login.show();
     login.activateWindow();
     typeSignIn(server.address(), "t01", "pw");
-    login.edtPassWord->setFocus();
-    QTest::keyClick(login.edtPassWord, Qt::Key_Return);
-    EXPECT_EQ(opened.size(), 1);
-    EXPECT_EQ(server.requestsFor("ValidateUser").size(), 1);
-}
-
-TEST_F(LoginTest, EnterOnTheFocusedQuitButtonQuitsInsteadOfSigningIn) {
-    server.setReply("ValidateUser", GbkXml(kGranted));
-    login.show();
-    login.activateWindow();
-    typeSignIn(server.address(), "t01", "pw");
-    // Once the focus has left the quit button, Enter signs in again.
-    login.btnCancel->setFocus();
-    login.edtUserName->setFocus();
-    QTest::keyClick(login.edtUserName, Qt::Key_Return);
-    EXPECT_EQ(opened.size(), 1);
-
-    login.btnCancel->setFocus();
-    QTest::keyClick(login.btnCancel, Qt::Key_Return);
-    EXPECT_FALSE(login.isVisible());
-    EXPECT_EQ(server.requestsFor("ValidateUser").size(), 1);
-    EXPECT_EQ(opened.size(), 1);
+    const struct {
+        const char* name;
+        QWidget* focused;
+        int signIns; // sign-ins so far
+        bool open;   // the sign-in window still open
+    } cases[] = {
+        {"password edit", login.edtPassWord, 1, true},
+        // Once the focus has left the quit button, Enter signs in again.
+        {"user edit after the quit button", login.edtUserName, 2, true},
+        {"quit button", login.btnCancel, 2, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        login.btnCancel->setFocus();
+        c.focused->setFocus();
+        QTest::keyClick(c.focused, Qt::Key_Return);
+        EXPECT_EQ(opened.size(), c.signIns);
+        EXPECT_EQ(server.requestsFor("ValidateUser").size(), c.signIns);
+        EXPECT_EQ(login.isVisible(), c.open);
+    }
 }
 
 TEST_F(LoginTest, EachSystemWindowOpensModallyAndHandsTheSignInBack) {
@@ -220,9 +218,9 @@ TEST_F(LoginTest, ControlsAsTheMarkerFindsThem) {
 
 TEST_F(LoginTest, PasswordIsShownAsHashes) {
     login.show();
-    EXPECT_EQ(login.edtPassWord->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr,
-                                                    login.edtPassWord),
-              '#');
+    QTest::keyClicks(login.edtPassWord, "a b!");
+    EXPECT_EQ(login.edtPassWord->displayText(), "####");
+    EXPECT_EQ(login.edtPassWord->text(), "a b!");
 }
 
 } // namespace

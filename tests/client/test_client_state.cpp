@@ -177,13 +177,22 @@ TEST_F(ClientState, ValidateUserAgainstAnUnreachableServerKeepsTheMessage) {
     EXPECT_EQ(state.UserId, QStringLiteral("u1"));
 }
 
-TEST_F(ClientState, MacAddressIsTwelveUpperCaseHexDigitsOrEmpty) {
-    const QRegularExpression form(QStringLiteral("^([0-9A-F]{12})?$"));
-    EXPECT_TRUE(form.match(state.GetMacAddress(0)).hasMatch())
-        << state.GetMacAddress(0).toStdString();
-    EXPECT_NE(state.GetMacAddress(0), QStringLiteral("000000000000"));
-    EXPECT_EQ(state.GetMacAddress(-1), QString());
-    EXPECT_EQ(state.GetMacAddress(100000), QString());
+TEST(MacAddress, AdapterAddressesBecomeTwelveUpperCaseHexDigitsOrNothing) {
+    const struct {
+        const char* hardware; // as Qt writes an adapter's address
+        const char* digits;
+    } cases[] = {
+        {"00:1a:2B:3c:4D:5e", "001A2B3C4D5E"},
+        {"00:00:00:00:00:00", ""},    // no real address
+        {"", ""},                     // no address at all (loopback, tunnels)
+        {"00:1A:2B:3C:4D", ""},       // too short
+        {"00:1A:2B:3C:4D:5E:6F", ""}, // not six bytes
+        {"00:1A:2B:3C:4D:5G", ""},
+        {"0:1A:2B:3C:4D:5E", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MacAddressDigits(QString::fromLatin1(c.hardware)), QString::fromLatin1(c.digits))
+            << c.hardware;
 }
 
 TEST_F(ClientState, FindPermissionMatchesTheIdExactly) {
@@ -228,15 +237,6 @@ TEST_F(ClientState, ResetBufferByUserSucceedsOnlyOnTheSuccessWord) {
         EXPECT_EQ(onlyRequest(QStringLiteral("ResetBufferByUser")),
                   QStringLiteral("/ResetBufferByUser?UserId=u 1"));
     }
-}
-
-TEST_F(ClientState, EscapeSpacesAndStripLineBreaks) {
-    QString address = QStringLiteral("http://a b/c?d= e");
-    TPublicFuctionObject::EscapeSpaces(address);
-    EXPECT_EQ(address, QStringLiteral("http://a%20b/c?d=%20e"));
-    QByteArray body("a\r\nb\rc\nd\r\n");
-    TPublicFuctionObject::StripLineBreaks(body);
-    EXPECT_EQ(body, QByteArray("ab\rc\nd"));
 }
 
 // ---------------------------------------------------------------- marking parameters
@@ -356,27 +356,32 @@ protected:
     }
 };
 
-TEST_F(GetParamKeeping, BasicOfEightItemsKeepsTheScoresAndSucceeds) {
-    server.setReply(QStringLiteral("GetParam"),
-                    ParamReply(QStringLiteral("5,50,1,3,4,02,2,8"), kCuts, kSubs, kPaper));
-    EXPECT_TRUE(state.GetParam(QStringLiteral("p")));
-    EXPECT_EQ(state.LowestScore, 1);
-    EXPECT_EQ(state.FullScore, 2);
-    EXPECT_EQ(state.ScoreStep, 3);
-    EXPECT_EQ(state.MarkingTurn, 9);
-    EXPECT_EQ(state.Cuts.size(), 2);
-    EXPECT_EQ(state.PageCount, 2);
-}
-
-TEST_F(GetParamKeeping, PaperOfEightItemsKeepsPageCountAndSizesTheSlotsFromIt) {
-    server.setReply(
-        QStringLiteral("GetParam"),
-        ParamReply(kBasic, kCuts, kSubs, QStringLiteral("D:\\img,3,2,2,2,Q01,自动,是")));
-    EXPECT_TRUE(state.GetParam(QStringLiteral("p")));
-    EXPECT_EQ(state.PageCount, 4);
-    EXPECT_EQ(state.ImageRoot, QStringLiteral("old"));
-    EXPECT_EQ(state.PageSlots.size(), 5);
-    EXPECT_EQ(state.FullScore, 10);
+TEST_F(GetParamKeeping, ListsOfTheWrongLengthKeepTheirFieldsAndStillSucceed) {
+    const struct {
+        const char* name;
+        QString basic;
+        QString paper;
+        double fullScore; // kept 2 or taken from Basic
+        int pageCount;    // kept 4 or taken from Paper
+        QString imageRoot;
+    } cases[] = {
+        {"Basic of eight items", QStringLiteral("5,50,1,3,4,02,2,8"), kPaper, 2, 2,
+         QStringLiteral("D:\\img")},
+        {"Paper of eight items", kBasic, QStringLiteral("D:\\img,3,2,2,2,Q01,自动,是"), 10, 4,
+         QStringLiteral("old")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        server.setReply(QStringLiteral("GetParam"), ParamReply(c.basic, kCuts, kSubs, c.paper));
+        EXPECT_TRUE(state.GetParam(QStringLiteral("p")));
+        EXPECT_EQ(state.FullScore, c.fullScore);
+        EXPECT_EQ(state.PageCount, c.pageCount);
+        EXPECT_EQ(state.ImageRoot, c.imageRoot);
+        // The slot table is sized from whatever the page count now is.
+        EXPECT_EQ(state.PageSlots.size(), c.pageCount + 1);
+        EXPECT_EQ(state.Cuts.size(), 2);
+    }
 }
 
 TEST_F(GetParamKeeping, NonNumericLowestMarkFailsAfterBasicAndCutsWereStored) {

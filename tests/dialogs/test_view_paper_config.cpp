@@ -59,24 +59,27 @@ protected:
 struct GridCase {
     double lowest, full, step;
     int cols, rows;
-    QStringList texts; // row by row, "" = empty cell
+    QStringList texts;       // row by row, "" = empty cell
+    int colWidth, rowHeight; // what the 180-pixel grid leaves each cell
 };
 
 TEST_F(ViewPaperConfigTest, GridShapeAndTextsFollowTheScoreRange) {
     const GridCase cases[] = {
-        {0, 10, 1, 3, 4, {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", ""}},
-        {0, 2, 1, 2, 2, {"0", "1", "2", ""}},
-        {0, 10, 3, 2, 3, {"0", "3", "6", "9", "", ""}},
+        {0, 10, 1, 3, 4, {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", ""}, 58, 43},
+        {0, 2, 1, 2, 2, {"0", "1", "2", ""}, 87, 87},
+        {0, 10, 3, 2, 3, {"0", "3", "6", "9", "", ""}, 87, 58},
         // Bounds are widened to whole numbers: 0.5 .. 7.5 becomes 0 .. 8.
-        {0.5, 7.5, 1, 3, 3, {"0", "1", "2", "3", "4", "5", "6", "7", "8"}},
+        {0.5, 7.5, 1, 3, 3, {"0", "1", "2", "3", "4", "5", "6", "7", "8"}, 58, 58},
         // Half steps in the general number format; the bound itself is kept.
-        {0, 1, 0.5, 2, 2, {"0", "0.5", "1", ""}},
+        {0, 1, 0.5, 2, 2, {"0", "0.5", "1", ""}, 87, 87},
         {0,
          1,
          0.1,
          3,
          4,
-         {"0", "0.1", "0.2", "0.3", "0.4", "0.5", "0.6", "0.7", "0.8", "0.9", "1", ""}},
+         {"0", "0.1", "0.2", "0.3", "0.4", "0.5", "0.6", "0.7", "0.8", "0.9", "1", ""},
+         58,
+         43},
     };
     for (const GridCase& c : cases) {
         SCOPED_TRACE(
@@ -86,8 +89,8 @@ TEST_F(ViewPaperConfigTest, GridShapeAndTextsFollowTheScoreRange) {
         EXPECT_EQ(dlg.Grid->colCount(), c.cols);
         EXPECT_EQ(dlg.Grid->rowCount(), c.rows);
         EXPECT_EQ(cellTexts(*dlg.Grid), c.texts);
-        EXPECT_EQ(dlg.Grid->colWidth(), (180 - (c.cols + 3)) / c.cols);
-        EXPECT_EQ(dlg.Grid->rowHeight(), (180 - (c.rows + 3)) / c.rows);
+        EXPECT_EQ(dlg.Grid->colWidth(), c.colWidth);
+        EXPECT_EQ(dlg.Grid->rowHeight(), c.rowHeight);
     }
     EXPECT_TRUE(server.requestsFor(QStringLiteral("GetParam")).isEmpty());
 }

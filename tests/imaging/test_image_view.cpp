@@ -1,7 +1,9 @@
 // The image view widget: selection, copy/paste, zoom, fit, scrolling,
 // loading, tools and signals, on the offscreen platform.
 #include "ImageView.h"
+#include "TestPictures.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -18,14 +20,6 @@ QImage Filled(int w, int h, QColor c) {
     QImage img(w, h, QImage::Format_RGB32);
     img.fill(c);
     return img;
-}
-
-QByteArray PngBytes(const QImage& img) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    img.save(&buffer, "PNG");
-    return bytes;
 }
 
 int CountCode(const QSignalSpy& spy, int code) {
@@ -269,6 +263,25 @@ TEST_F(ShownView, WheelScrollsEightPercentWhenNotZooming) {
     EXPECT_NEAR(view.zoom(), 110, 1e-9);
 }
 
+TEST_F(ShownView, WheelZoomKeepsThePictureUnderTheCursorInPlace) {
+    view.setImage(Filled(3000, 3000, Qt::white));
+    view.setScroll(500, 700);
+    for (const QPoint cursor : {QPoint(50, 40), QPoint(300, 200)}) {
+        SCOPED_TRACE(cursor.x());
+        const QPointF before = view.viewToImage(cursor);
+        for (int delta : {120, 120, -120}) {
+            QWheelEvent e(cursor, view.viewport()->mapToGlobal(QPointF(cursor)), QPoint(),
+                          QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(view.viewport(), &e);
+            const QPointF after = view.viewToImage(cursor);
+            // Within the rounding of a scroll position to whole view pixels.
+            EXPECT_NEAR(after.x(), before.x(), 1.0 / (view.zoom() / 100.0));
+            EXPECT_NEAR(after.y(), before.y(), 1.0 / (view.zoom() / 100.0));
+        }
+    }
+    EXPECT_NEAR(view.zoom(), 121, 1e-6); // a notch down undoes a notch up
+}
+
 TEST_F(ShownView, ClickMakesDefaultExtentAndDragMakesDraggedObject) {
     view.setImage(Filled(1000, 1000, Qt::white));
     VectorObject templ;
@@ -395,15 +408,38 @@ TEST_F(ShownView, ObjectOverReportsTheNearestWithinPickDistance) {
     EXPECT_EQ(over.at(1).at(0).toInt(), kNoObject);
 }
 
-TEST(ImageViewPainting, SuspensionNests) {
-    ImageView view;
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+TEST_F(ShownView, SuspendedPaintingHoldsEveryRepaintAndTheLastResumePaintsOnce) {
+    PaintCounter counter(view.viewport());
     view.suspendPainting();
     view.suspendPainting();
+    view.setImage(Filled(300, 200, Qt::red));
+    view.layer().add(VectorObject{});
+    view.layerChanged();
+    view.setZoom(150);
+    view.select(0, 0, 10, 10);
+    view.blank();
+    view.resumePainting(); // the inner one: still held
+    QApplication::processEvents();
+    EXPECT_EQ(counter.paints, 0);
+
     view.resumePainting();
-    EXPECT_TRUE(view.paintingSuspended());
-    view.resumePainting();
+    QApplication::processEvents();
+    EXPECT_EQ(counter.paints, 1);
+    view.resumePainting(); // an extra resume neither paints nor goes negative
+    QApplication::processEvents();
+    EXPECT_EQ(counter.paints, 1);
     EXPECT_FALSE(view.paintingSuspended());
-    view.resumePainting(); // an extra resume does not go negative
-    view.suspendPainting();
-    EXPECT_TRUE(view.paintingSuspended());
 }

@@ -1,6 +1,9 @@
 // Score texts on the vector layer: their look, finding them, the running
 // total with the mark counts, and the all-zero and full-mark fills.
+#include "Renderer.h"
 #include "ScoreTexts.h"
+
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -26,50 +29,46 @@ QList<TSubQuestion> SubQuestionsAt(const QList<QPoint>& positions, double highes
 
 } // namespace
 
-TEST(ScoreTexts, ScoreTextLook) {
-    const VectorObject o = MakeScoreText(120, 300, QStringLiteral("12.5"));
-    EXPECT_EQ(o.kind, ObjectKind::Text);
-    EXPECT_EQ(QRect(o.left, o.top, o.width, o.height), QRect(120, 300, 160, 40));
-    EXPECT_EQ(o.text, QStringLiteral("12.5"));
-    EXPECT_EQ(o.fontName, QStringLiteral("宋体"));
-    EXPECT_EQ(o.fontHeight, 40);
-    EXPECT_EQ(o.penColor, 255u);
-    EXPECT_EQ(o.penStyle, imaging::PenStyle::Clear);
-    EXPECT_EQ(o.brushStyle, imaging::BrushStyle::Solid);
-    EXPECT_EQ(o.brushColor, imaging::kGdiWhite);
-    EXPECT_EQ(o.transparency, 128);
-    EXPECT_TRUE(o.highlighter);
-    EXPECT_EQ(o.align, imaging::TextAlign::Center);
-    EXPECT_FALSE(o.editable);
-    EXPECT_TRUE(o.visible);
-    EXPECT_TRUE(o.movable);
-    EXPECT_FALSE(o.resizable);
-}
-
-TEST(ScoreTexts, PlaceholderDiffersInSizeEditingAndMoving) {
-    const VectorObject o = MakePlaceholderScoreText(120, 300);
-    EXPECT_EQ(o.text, QStringLiteral("?"));
-    EXPECT_EQ(QRect(o.left, o.top, o.width, o.height), QRect(120, 300, 48, 32));
-    EXPECT_TRUE(o.editable);
-    EXPECT_TRUE(o.visible);
-    EXPECT_FALSE(o.movable);
-    EXPECT_FALSE(o.resizable);
-    EXPECT_EQ(o.fontName, QStringLiteral("宋体"));
-    EXPECT_EQ(o.transparency, 128);
-}
-
-TEST(ScoreTexts, CrossAndCommentLook) {
-    const VectorObject o = MakeSymbolText(200, 500, QStringLiteral("很好很好"));
-    EXPECT_EQ(QRect(o.left, o.top, o.width, o.height), QRect(200, 500, 320, 40));
-    EXPECT_EQ(o.fontName, QStringLiteral("Arial"));
-    EXPECT_EQ(o.fontHeight, 40);
-    EXPECT_EQ(o.penColor, 255u);
-    EXPECT_EQ(o.penStyle, imaging::PenStyle::Clear);
-    EXPECT_EQ(o.brushStyle, imaging::BrushStyle::Clear);
-    EXPECT_EQ(o.transparency, 255);
-    EXPECT_FALSE(o.editable);
-    EXPECT_TRUE(o.movable);
-    EXPECT_FALSE(o.resizable);
+// How each kind of text mark looks on a black page: its box (from its GBK
+// byte width), the white half-transparent box of a score text, red glyphs.
+TEST(ScoreTexts, EachTextMarkLooksAsTheMarkerSeesIt) {
+    const struct {
+        const char* name;
+        VectorObject mark;
+        QRect box;
+        QColor ground; // inside the box, away from the glyphs
+    } cases[] = {
+        {"score text", MakeScoreText(20, 30, QStringLiteral("12.5")), QRect(20, 30, 160, 40),
+         QColor(128, 128, 128)},
+        {"placeholder", MakePlaceholderScoreText(20, 30), QRect(20, 30, 48, 32),
+         QColor(128, 128, 128)},
+        {"cross", MakeSymbolText(20, 30, QStringLiteral("X")), QRect(20, 30, 40, 40), Qt::black},
+        {"comment", MakeSymbolText(20, 30, QStringLiteral("很好")), QRect(20, 30, 160, 40),
+         Qt::black},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QImage page(300, 120, QImage::Format_RGB32);
+        page.fill(Qt::black);
+        imaging::VectorLayer layer;
+        layer.add(c.mark);
+        {
+            QPainter painter(&page);
+            imaging::RenderLayer(painter, layer, 1.0, QPointF(), true);
+        }
+        EXPECT_EQ(QRect(c.mark.left, c.mark.top, c.mark.width, c.mark.height), c.box);
+        const QColor corner = page.pixelColor(c.box.left() + 1, c.box.top() + 1);
+        EXPECT_NEAR(corner.red(), c.ground.red(), 2);
+        EXPECT_NEAR(corner.green(), c.ground.green(), 2);
+        EXPECT_EQ(page.pixelColor(c.box.right() + 3, c.box.top() + 1), QColor(Qt::black));
+        int reddish = 0;
+        for (int y = c.box.top(); y <= c.box.bottom(); ++y)
+            for (int x = c.box.left(); x <= c.box.right(); ++x) {
+                const QColor p = page.pixelColor(x, y);
+                reddish += p.red() > p.green() + 60 && p.red() > p.blue() + 60;
+            }
+        EXPECT_GT(reddish, 10);
+    }
 }
 
 TEST(ScoreTexts, FindScoreTextTakesTheFirstTextThatIsNotACross) {
@@ -141,14 +140,14 @@ TEST(ScoreTexts, AllZeroKeepsSizesAndCreatesMissingTexts) {
 
     SetAllScoresZero(layer, subs);
 
-    const VectorObject* kept = layer.object(placeholder);
-    EXPECT_EQ(kept->text, QStringLiteral("0"));
-    EXPECT_EQ(QSize(kept->width, kept->height), QSize(48, 32));
+    // Only the placeholder's text changes; the missing one is made whole.
+    VectorObject zero = MakePlaceholderScoreText(120, 300);
+    zero.text = QStringLiteral("0");
+    EXPECT_EQ(*layer.object(placeholder), zero);
     const VectorObject* made = layer.object(FindScoreText(layer, 120, 420));
     ASSERT_NE(made, nullptr);
-    EXPECT_EQ(made->text, QStringLiteral("0"));
+    EXPECT_EQ(*made, MakeSubQuestionScoreText(120, 420, QStringLiteral("0")));
     EXPECT_EQ(QSize(made->width, made->height), QSize(40, 40));
-    EXPECT_FALSE(made->movable);
     EXPECT_DOUBLE_EQ(RecountMarks(layer), 0);
 }
 
