@@ -14,50 +14,24 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QTableWidget>
 
 #include <exception>
-#include <utility>
 
 namespace {
 
 const QString kNoPaper = QStringLiteral("没有试卷可再提供了!!");
 const QString kFetchError = QStringLiteral("提卷错误，请稍后再试!!");
 
-// Tells the history grid's handlers whether the mouse button went down on
-// the grid, and whether that press has already redrawn a turn by moving the
-// current cell, so one click redraws once.
-class HistoryGridPress : public QObject {
-public:
-    using QObject::QObject;
-    bool pressing = false;
-    bool drawn = false;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
-            pressing = true;
-            drawn = false;
-            break;
-        case QEvent::MouseButtonRelease:
-            pressing = false;
-            drawn = false;
-            break;
-        default:
-            break;
-        }
-        return false;
-    }
-};
-
 } // namespace
 
 void TFrmMainWindow::ActCallBackExecute() {
+    // A paper called back without the parameters would show none of its
+    // regions, and its submission would overwrite its stored marks.
+    if (!paramsInPlace())
+        return;
     const WaitCursor waiting;
     const int serial = ComboBoxCallBackNumber->currentIndex() + 1;
     if (!m_state.CallBack(serial)) {
@@ -75,7 +49,7 @@ void TFrmMainWindow::ActCallBackExecute() {
     std::exception_ptr error;
     QString message; // shown once the window paints again, so the cleared window is seen
     {
-        const marking::PaintSuspension suspended(this);
+        const marking::ViewsHeld held({ViewImageEnVect, MyImageEnView});
         // The paper on screen, if any, is dropped before the reply is looked
         // at: a "none" or "error" leaves an empty window.
         ClearPaperFromScreen();
@@ -92,15 +66,8 @@ void TFrmMainWindow::ActCallBackExecute() {
             ActViewOri->setEnabled(true);
             PaperLoaded = true;
 
-            const marking::ComposeOutcome outcome =
-                marking::ComposeAnswerImage(m_state, PageViews, *ViewImageEnVect);
+            const marking::ComposeOutcome outcome = composePaper(false);
             timingText = outcome.timingText;
-            marking::ClearView(*MyImageEnView);
-            marking::MakeThumbnail(*ViewImageEnVect, *MyImageEnView);
-            marking::ApplyZoomSetting(*ViewImageEnVect, m_state.ZoomSetting);
-            ViewImageEnVect->layerChanged();
-            ViewImageEnVect->setEnabled(true);
-            FillHistList(false);
             if (!outcome.failedPictures.isEmpty())
                 message = marking::FailedPicturesMessage(outcome.failedPictures);
             // A bad tag must not hide the failed-picture message: its error
@@ -125,30 +92,4 @@ void TFrmMainWindow::StringGridHistSelectCell(int ACol, int ARow, bool& CanSelec
     CanSelect = true;
     if (ARow >= 0 && ARow < HistRecords.size())
         DrawTag(HistRecords[ARow].TurnTag);
-}
-
-void TFrmMainWindow::connectHistoryGrid() {
-    auto* press = new HistoryGridPress(StringGridHist);
-    StringGridHist->viewport()->installEventFilter(press);
-    connect(StringGridHist, &QTableWidget::currentCellChanged, this,
-            [this, press](int row, int column) {
-                // Only the marker's own choice redraws a turn. Rows rebuilt by a
-                // fetch or a call-back (with the window's repainting suspended)
-                // move the current cell too, even while the grid has the focus.
-                if (!StringGridHist->hasFocus() || !updatesEnabled())
-                    return;
-                if (press->pressing)
-                    press->drawn = true;
-                bool canSelect = true;
-                Guarded([&] { StringGridHistSelectCell(column, row, canSelect); });
-            });
-    // A click on the row that is already current moves no cell, yet the
-    // marker asks for that turn again (after changing the marks, or on the
-    // next paper, whose grid keeps the row of the last one).
-    connect(StringGridHist, &QTableWidget::cellPressed, this, [this, press](int row, int column) {
-        if (std::exchange(press->drawn, false) || !updatesEnabled())
-            return;
-        bool canSelect = true;
-        Guarded([&] { StringGridHistSelectCell(column, row, canSelect); });
-    });
 }

@@ -1,9 +1,17 @@
-// Handlers of the marking window whose behaviour belongs to paper loading,
-// re-marking, marking symbols, submission and the windows opened from here
-// (full-paper viewer, password dialog). Each moves to the file of its own
-// concern when that work lands; until then the command does nothing.
+// The windows opened from the marking window: the statistics window and the
+// password dialog (created on first use, kept, shown modelessly) and the
+// full-paper viewer (created for each use).
 
 #include "UntMainWindow.h"
+
+#include "UntStaticUser.h"
+
+void TFrmMainWindow::ActStaticUserExecute() {
+    if (!FrmStaticUser)
+        FrmStaticUser = new TFrmStaticUser(m_state, this);
+    FrmStaticUser->show();
+    FrmStaticUser->raise();
+}
 
 void TFrmMainWindow::ActViewOriExecute() {}
 void TFrmMainWindow::ActChangePasswordExecute() {}

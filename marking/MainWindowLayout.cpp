@@ -4,17 +4,16 @@
 
 #include "UntMainWindow.h"
 
+#include "HistoryGrid.h"
 #include "ImageView.h"
 #include "VectorObject.h"
 
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QTabWidget>
-#include <QTableWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -50,8 +49,20 @@ void TFrmMainWindow::buildLayout() {
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
+    buildTitleRow();
+    root->addWidget(Panel1);
+    buildMarkingToolbar();
+    root->addWidget(RzToolbar2);
+    buildCentre();
+    root->addWidget(ViewImageEnVect->parentWidget(), 1);
+    buildStatusBar();
+    root->addWidget(RzStatusBar1);
+    // The common-score pop-up menu, filled at run time.
+    PopupMenu = named(new QMenu(this), "PopupMenu");
+}
 
-    // 1. Title row: the command tool bar and the product title banner.
+// 1. Title row: the command tool bar and the product title banner.
+void TFrmMainWindow::buildTitleRow() {
     Panel1 = named(new QWidget(this), "Panel1");
     Panel1->setFixedHeight(32);
     auto* top = new QHBoxLayout(Panel1);
@@ -67,12 +78,12 @@ void TFrmMainWindow::buildLayout() {
     titleFont.setPixelSize(16);
     LabelTitle->setFont(titleFont);
     top->addWidget(LabelTitle);
-    root->addWidget(Panel1);
+}
 
-    // 2. Marking tool bar (its buttons and combo boxes: buildToolbars).
+// 2. Marking tool bar (its buttons: buildToolbars).
+void TFrmMainWindow::buildMarkingToolbar() {
     RzToolbar2 = named(new QToolBar(this), "RzToolbar2");
     RzToolbar2->setFixedHeight(29);
-    root->addWidget(RzToolbar2);
     ComboBoxCallBackNumber = named(new QComboBox(this), "ComboBoxCallBackNumber");
     for (int i = 1; i <= 10; ++i)
         ComboBoxCallBackNumber->addItem(QString::number(i));
@@ -88,8 +99,10 @@ void TFrmMainWindow::buildLayout() {
     // every comment it holds; Enter in the edit must not add one on its own.
     ComboBoxText->setInsertPolicy(QComboBox::NoInsert);
     ComboBoxText->setMinimumWidth(120);
+}
 
-    // 3./4. Centre: main view and group bar side by side.
+// 3. Centre: the main view beside the group bar.
+void TFrmMainWindow::buildCentre() {
     auto* centre = new QWidget(this);
     m_centreLayout = new QHBoxLayout(centre);
     m_centreLayout->setContentsMargins(0, 0, 0, 0);
@@ -102,7 +115,13 @@ void TFrmMainWindow::buildLayout() {
     // take the keys as well.
     ViewImageEnVect->setFocusPolicy(Qt::NoFocus);
     m_centreLayout->addWidget(ViewImageEnVect, 1);
+    buildGroupBar(centre);
+    // At creation the group bar sits on the right.
+    m_centreLayout->addWidget(pnlGroupBar);
+}
 
+// 4. Group bar: total, history, score edits, thumbnail.
+void TFrmMainWindow::buildGroupBar(QWidget* centre) {
     pnlGroupBar = named(new QWidget(centre), "pnlGroupBar");
     pnlGroupBar->setFixedWidth(113);
     pnlGroupBar->setAutoFillBackground(true);
@@ -131,14 +150,7 @@ void TFrmMainWindow::buildLayout() {
     GroupBox2 = named(new QGroupBox(QStringLiteral(" 批阅  历史 "), pnlGroupBar), "GroupBox2");
     auto* histBox = new QVBoxLayout(GroupBox2);
     histBox->setContentsMargins(2, 2, 2, 2);
-    StringGridHist = named(new QTableWidget(0, 2, GroupBox2), "StringGridHist");
-    StringGridHist->horizontalHeader()->hide();
-    StringGridHist->verticalHeader()->hide();
-    StringGridHist->setColumnWidth(0, 40);
-    StringGridHist->setColumnWidth(1, 40);
-    StringGridHist->setSelectionBehavior(QAbstractItemView::SelectRows);
-    StringGridHist->setSelectionMode(QAbstractItemView::SingleSelection);
-    StringGridHist->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGridHist = named(new HistoryGrid(GroupBox2), "StringGridHist");
     histBox->addWidget(StringGridHist);
     bar->addWidget(GroupBox2, 1);
     // Takes the history's place while it is hidden, so the total stays at the
@@ -158,15 +170,15 @@ void TFrmMainWindow::buildLayout() {
     MyImageEnView = named(new imaging::ImageView(GroupBoxMyImageEnView), "MyImageEnView");
     MyImageEnView->setBackgroundColor(imaging::FromGdiColor(kSkyBlue));
     MyImageEnView->setScrollBarsVisible(false);
-    MyImageEnView->setFocusPolicy(Qt::NoFocus);
+    // A stop of the tab order (never by a click: clicks on the paper must
+    // not take the keyboard from the score edits).
+    MyImageEnView->setFocusPolicy(Qt::TabFocus);
     thumbBox->addWidget(MyImageEnView);
     bar->addWidget(GroupBoxMyImageEnView);
+}
 
-    // At creation the group bar sits on the right.
-    m_centreLayout->addWidget(pnlGroupBar);
-    root->addWidget(centre, 1);
-
-    // 5. Status bar, with the hidden page work area at its far right.
+// 5. Status bar, with the hidden page work area at its far right.
+void TFrmMainWindow::buildStatusBar() {
     RzStatusBar1 = named(new QWidget(this), "RzStatusBar1");
     RzStatusBar1->setFixedHeight(19);
     auto* status = new QHBoxLayout(RzStatusBar1);
@@ -186,10 +198,6 @@ void TFrmMainWindow::buildLayout() {
     WorkPageControl->setFixedSize(17, 19);
     WorkPageControl->setVisible(false);
     status->addWidget(WorkPageControl);
-    root->addWidget(RzStatusBar1);
-
-    // 6. The common-score pop-up menu, filled at run time.
-    PopupMenu = named(new QMenu(this), "PopupMenu");
 }
 
 void TFrmMainWindow::dockGroupBar(bool left) {

@@ -7,12 +7,13 @@
 #include "AppError.h"
 #include "AppPaths.h"
 #include "GbkText.h"
+#include "HistoryGrid.h"
 #include "ImageView.h"
 #include "IniFile.h"
 #include "MainWindowShared.h"
 #include "Messages.h"
 #include "PaperComposer.h"
-#include "ScoreEntry.h"
+#include "ScoreTexts.h"
 #include "TagFormat.h"
 #include "UntPublic.h"
 #include "WaitCursor.h"
@@ -22,7 +23,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTableWidget>
+#include <QSignalBlocker>
 
 #include <exception>
 
@@ -42,7 +43,25 @@ void TFrmMainWindow::connectViewHandlers() {
     });
 }
 
+namespace {
+
+const QString kNoParams = QStringLiteral("评卷参数未能取得，请按F2重新设置!!");
+
+} // namespace
+
+bool TFrmMainWindow::paramsInPlace() {
+    // Without the parameters of the permission being marked there are no
+    // regions to show nor sub-questions to score: a paper fetched now would
+    // be submitted unseen with mark 0.
+    if (m_state.ParamsPermissionId == m_state.PermissionId && !m_state.PermissionId.isEmpty())
+        return true;
+    Messages().showMessage(kNoParams);
+    return false;
+}
+
 void TFrmMainWindow::ActLoadPaperExecute() {
+    if (!paramsInPlace())
+        return;
     const WaitCursor waiting;
     m_state.ResetPageSlots();
     ComboBoxException->setCurrentIndex(0);
@@ -66,28 +85,20 @@ void TFrmMainWindow::ActLoadPaperExecute() {
     marking::ComposeOutcome outcome;
     std::exception_ptr error;
     {
-        marking::PaintSuspension suspended(this);
+        const marking::ViewsHeld held({ViewImageEnVect, MyImageEnView});
         ActLoadPaper->setEnabled(false);
         ActSavePaper->setEnabled(true);
         ActViewOri->setEnabled(true);
         PaperLoaded = true;
-        marking::ClearView(*MyImageEnView);
 
-        outcome = marking::ComposeAnswerImage(m_state, PageViews, *ViewImageEnVect);
-        marking::MakeThumbnail(*ViewImageEnVect, *MyImageEnView);
+        outcome = composePaper(true);
         marking::AddPlaceholders(*ViewImageEnVect, m_state.SubQuestions);
-        for (int i = 0; i < m_state.SubQuestions.size() && i < ScoreEdits.size(); ++i) {
-            if (ScoreEdits[i])
-                ScoreEdits[i]->clear();
-        }
-        marking::ApplyZoomSetting(*ViewImageEnVect, m_state.ZoomSetting);
-        ViewImageEnVect->setEnabled(true);
-        ViewImageEnVect->viewport()->update();
+        for (int i = 0; i < m_state.SubQuestions.size() && i < ScoreEdits.size(); ++i)
+            ScoreEdits[i]->clear();
 
         // A bad tag in the history must not hide the failed-picture message;
         // the error is reported after painting has resumed.
         try {
-            FillHistList();
             if (marking::ShowsHistory(m_state)) {
                 if (!HistRecords.isEmpty())
                     DrawTag(HistRecords.last().TurnTag);
@@ -108,9 +119,23 @@ void TFrmMainWindow::ActLoadPaperExecute() {
         std::rethrow_exception(error);
 }
 
+marking::ComposeOutcome TFrmMainWindow::composePaper(bool repaintEachHistoryRow) {
+    const marking::ComposeOutcome outcome =
+        marking::ComposeAnswerImage(m_state, PageViews, *ViewImageEnVect);
+    marking::ClearView(*MyImageEnView);
+    marking::MakeThumbnail(*ViewImageEnVect, *MyImageEnView);
+    marking::ApplyZoomSetting(*ViewImageEnVect, m_state.ZoomSetting);
+    ViewImageEnVect->layerChanged();
+    ViewImageEnVect->setEnabled(true);
+    FillHistList(repaintEachHistoryRow);
+    return outcome;
+}
+
 void TFrmMainWindow::FillHistList(bool repaintEachRow) {
     const QList<marking::HistoryEntry> entries = marking::SplitHistory(m_state.AllTurnInfo);
     const int n = int(entries.size());
+    // Only the marker's choice of a row redraws a turn, never this fill.
+    const QSignalBlocker quiet(StringGridHist);
     // Rows left from an earlier paper are emptied, so a row that gets no
     // entry never shows another paper's history.
     StringGridHist->clearContents();
@@ -138,20 +163,35 @@ void TFrmMainWindow::DrawTag(const QString& tag) {
         view->layerChanged();
         view->resumePainting();
     };
-    hooks.refreshStatus = [this](double, const marking::MarkCounts&) { RefreshStatus(); };
+    // The reader has recounted the rebuilt layer: show what it counted.
+    hooks.refreshStatus = [this](double total, const marking::MarkCounts& counts) {
+        showStatus(total, counts);
+    };
     // Score texts are drawn half transparent.
     view->setTransparencyRendering(true);
     marking::DrawTagOnView(
         view->layer(), m_state.SubQuestions, tag,
         [this](int index, const QString& text) {
-            if (index >= 0 && index < ScoreEdits.size() && ScoreEdits[index])
+            if (index >= 0 && index < ScoreEdits.size())
                 ScoreEdits[index]->setText(text);
         },
         hooks);
 }
 
 void TFrmMainWindow::RefreshStatus() {
-    m_scoreEntry->refreshTotal();
+    marking::MarkCounts counts;
+    const double total = marking::RecountMarks(ViewImageEnVect->layer(), &counts);
+    showStatus(total, counts);
+}
+
+void TFrmMainWindow::showStatus(double total, const marking::MarkCounts& counts) {
+    ScorePanel->setText(FormatNumber(total));
+    LineCount = counts.LineCount;
+    BoxCount = counts.BoxCount;
+    EllipseCount = counts.EllipseCount;
+    LabelLineCount->setText(QString::number(LineCount));
+    LabelBoxCount->setText(QString::number(BoxCount));
+    LabelEllipseCount->setText(QString::number(EllipseCount));
 }
 
 // --- Zoom --------------------------------------------------------------------
@@ -164,46 +204,41 @@ void TFrmMainWindow::ViewImageEnVectViewChange(int change) {
         .writeString(QStringLiteral("ViewPaper"), QStringLiteral("Vidio"), m_state.ZoomSetting);
 }
 
-void TFrmMainWindow::ActSizeToLargeExecute() {
-    if (!PaperLoaded)
-        return;
-    ViewImageEnVect->setZoom(ViewImageEnVect->zoom() * 1.1);
+void TFrmMainWindow::zoomTo(double percent) {
+    ViewImageEnVect->setZoom(percent);
     ScorePanel->update();
+}
+
+void TFrmMainWindow::ActSizeToLargeExecute() {
+    if (PaperLoaded)
+        zoomTo(ViewImageEnVect->zoom() * 1.1);
 }
 
 void TFrmMainWindow::ActSizeToSmallExecute() {
-    if (!PaperLoaded)
-        return;
-    ViewImageEnVect->setZoom(ViewImageEnVect->zoom() * 0.9);
-    ScorePanel->update();
+    if (PaperLoaded)
+        zoomTo(ViewImageEnVect->zoom() * 0.9);
 }
 
 void TFrmMainWindow::ActSize100Execute() {
-    ViewImageEnVect->setZoom(100);
-    ScorePanel->update();
+    zoomTo(100);
 }
 
 void TFrmMainWindow::ActSize50Execute() {
-    ViewImageEnVect->setZoom(50);
-    ScorePanel->update();
+    zoomTo(50);
 }
 
 void TFrmMainWindow::ActSize150Execute() {
-    ViewImageEnVect->setZoom(150);
-    ScorePanel->update();
+    zoomTo(150);
 }
 
 void TFrmMainWindow::ActSize200Execute() {
-    ViewImageEnVect->setZoom(200);
-    ScorePanel->update();
+    zoomTo(200);
 }
 
 void TFrmMainWindow::ActSizeWidthExecute() {
-    ViewImageEnVect->fitWidth();
-    ScorePanel->update();
+    zoomTo(ViewImageEnVect->zoomForFitWidth());
 }
 
 void TFrmMainWindow::ActSizeHeightExecute() {
-    ViewImageEnVect->fitHeight();
-    ScorePanel->update();
+    zoomTo(ViewImageEnVect->zoomForFitHeight());
 }

@@ -35,12 +35,8 @@ void TFrmMainWindow::ActSavePaperExecute() {
     input.exceptionText = ComboBoxException->currentText();
 
     marking::SubmissionValues values;
-    marking::MarkCounts counts;
-    if (!marking::CheckAndGather(input, &values, &counts))
+    if (!marking::CheckAndGather(input, &values))
         return;
-    LineCount = counts.LineCount;
-    BoxCount = counts.BoxCount;
-    EllipseCount = counts.EllipseCount;
 
     const WaitCursor waiting;
     if (!m_state.SaveSymbol(values.Submarks, values.Tag, values.Mark, values.IsExceptional,
@@ -56,10 +52,8 @@ void TFrmMainWindow::ActSavePaperExecute() {
     cleanUp.start();
     ClearPaperFromScreen();
     ActLoadPaper->setEnabled(true);
-    for (QLineEdit* edit : ScoreEdits) {
-        if (edit)
-            edit->clear();
-    }
+    for (QLineEdit* edit : std::as_const(ScoreEdits))
+        edit->clear();
     LabelStatus->setText(marking::kSubmitTimingHead + QString::number(cleanUp.elapsed()) +
                          marking::kSubmitTimingTail);
 

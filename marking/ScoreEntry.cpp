@@ -4,7 +4,6 @@
 #include "GbkText.h"
 #include "Messages.h"
 
-#include <QApplication>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 
@@ -27,11 +26,7 @@ ScoreEntry::ScoreEntry(imaging::VectorLayer& layer, const QList<TSubQuestion>& s
                        Hooks hooks, QObject* parent)
     : QObject(parent), m_layer(layer), m_subQuestions(subQuestions), m_hooks(std::move(hooks)) {}
 
-void ScoreEntry::setEdits(const QList<QLineEdit*>& edits, bool installFilter) {
-    for (const QPointer<QLineEdit>& e : std::as_const(m_edits)) {
-        if (e)
-            e->removeEventFilter(this);
-    }
+void ScoreEntry::setEdits(const QList<QLineEdit*>& edits) {
     m_edits.clear();
     static const QRegularExpression kScoreText(QStringLiteral("[0-9.]*"));
     for (QLineEdit* e : edits) {
@@ -40,8 +35,6 @@ void ScoreEntry::setEdits(const QList<QLineEdit*>& edits, bool installFilter) {
             continue;
         if (!e->validator())
             e->setValidator(new QRegularExpressionValidator(kScoreText, e));
-        if (installFilter)
-            e->installEventFilter(this);
     }
 }
 
@@ -139,31 +132,8 @@ bool ScoreEntry::up(int index) {
 }
 
 void ScoreEntry::moveFocus(QWidget* from, int presses, bool backward) {
-    if (m_hooks.moveFocus) {
-        m_hooks.moveFocus(presses, backward);
-        return;
-    }
-    const int key = backward ? Qt::Key_Backtab : Qt::Key_Tab;
-    const Qt::KeyboardModifiers modifiers = backward ? Qt::ShiftModifier : Qt::NoModifier;
-    const QString text = backward ? QString() : QStringLiteral("\t");
-    for (int n = 0; n < presses; ++n) {
-        // Each press goes where a real one would: to the widget that has the
-        // focus now, which the previous press may have changed.
-        QWidget* target = QApplication::focusWidget();
-        if (!target || target->window() != from->window())
-            target = from->window()->focusWidget();
-        if (!target)
-            target = from;
-        QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
-        QCoreApplication::sendEvent(target, &press);
-        QWidget* releaseTarget = QApplication::focusWidget();
-        if (!releaseTarget || releaseTarget->window() != from->window())
-            releaseTarget = from->window()->focusWidget();
-        if (!releaseTarget)
-            releaseTarget = target;
-        QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
-        QCoreApplication::sendEvent(releaseTarget, &release);
-    }
+    if (m_hooks.moveFocus)
+        m_hooks.moveFocus(from, presses, backward);
 }
 
 void ScoreEntry::MyEditKeyUp(int index) {
@@ -219,32 +189,8 @@ void ScoreEntry::setFullMark() {
 }
 
 void ScoreEntry::refreshTotal() {
-    if (!m_hooks.refreshTotal)
-        return;
-    MarkCounts counts;
-    const double total = RecountMarks(m_layer, &counts);
-    m_hooks.refreshTotal(total, counts);
-}
-
-bool ScoreEntry::eventFilter(QObject* watched, QEvent* event) {
-    const QEvent::Type type = event->type();
-    if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
-        return false;
-    const int index = indexOf(watched);
-    if (index < 0)
-        return false;
-    const auto* key = static_cast<const QKeyEvent*>(event);
-    // A handler that fails has done all it will: the key goes no further.
-    bool consumed = true;
-    Guarded([&] {
-        if (type == QEvent::KeyPress) {
-            consumed = MyEditKeyDown(index, key) || MyEditKeyPress(index, key);
-        } else {
-            consumed = false;
-            MyEditKeyUp(index);
-        }
-    });
-    return consumed;
+    if (m_hooks.refreshTotal)
+        m_hooks.refreshTotal();
 }
 
 } // namespace marking

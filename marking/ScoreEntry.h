@@ -3,23 +3,10 @@
 // "全零" and "满分" fills. The window owns one ScoreEntry and delegates to it;
 // score edit i belongs to sub-question i and is recognised by identity.
 //
-// Wiring (done by setEdits): ScoreEntry installs itself as an event filter
-// on every score edit. On a key press it runs MyEditKeyDown (Enter, Down,
-// Up) and then the character filter MyEditKeyPress; on a key release it runs
-// MyEditKeyUp. The filter runs each handler inside Guarded, so an EAppError
-// (a score that is not a number on Enter) is reported by the general error
-// handler and never unwinds into Qt's event loop. A window that prefers to
-// dispatch from its own filter passes installFilter = false and calls the
-// public handlers itself, under its own guard (they throw EAppError).
-//
-// The window's own key preview (scrolling the view on Up and Down) must see
-// the keys first: Qt calls the filter installed last first, so the window
-// installs its filter on the edits after setEdits, or on the application.
-//
-// Focus movement: by default the handlers synthesise Tab and Shift+Tab key
-// presses into the focused widget, so focus moves exactly as that many
-// presses would in the window's Qt focus chain; the window states its tab
-// order with QWidget::setTabOrder. A window may instead supply moveFocus.
+// The window's key preview is the one path of the keys: it sees a key first
+// and then hands the score edits' keys to MyEditKeyDown, MyEditKeyPress and
+// MyEditKeyUp, under its guard (they throw EAppError: a score that is not a
+// number on Enter).
 //
 // setEdits also gives each edit a validator admitting only digits and ".",
 // so pasting, dropping or an input method cannot put other text into a
@@ -45,18 +32,17 @@ public:
         // The submission (ActSavePaperExecute), run when the marker confirms
         // on the last edit. Should run under the window's own guard.
         std::function<void()> submit;
-        // Refresh the total: ScorePanel := FormatNumber(total); the counts
-        // are there for the window's LineCount, BoxCount and EllipseCount.
-        std::function<void(double total, const MarkCounts& counts)> refreshTotal;
+        // The scores changed: the window recounts and shows the total.
+        std::function<void()> refreshTotal;
         // The layer's objects changed (repaint the view). Creating a score
         // text needs the view's rendering of transparent objects on.
         std::function<void()> layerChanged;
         // Visibility of the history group GroupBox2: Up on the first edit
         // goes back one control further while it is shown.
         std::function<bool()> historyVisible;
-        // Optional: move focus `presses` steps in tab order (backward =
-        // Shift+Tab). Empty: synthesised Tab / Shift+Tab key presses.
-        std::function<void(int presses, bool backward)> moveFocus;
+        // Moves the focus from `from` as `presses` Tab (backward: Shift+Tab)
+        // presses would through the window's tab order.
+        std::function<void(QWidget* from, int presses, bool backward)> moveFocus;
     };
 
     // `layer` is the main view's layer and `subQuestions` the client-state
@@ -66,7 +52,7 @@ public:
 
     // The score edits in sub-question order; call again whenever the window
     // rebuilds them. Edits freed by the window are skipped from then on.
-    void setEdits(const QList<QLineEdit*>& edits, bool installFilter = true);
+    void setEdits(const QList<QLineEdit*>& edits);
     int editCount() const { return int(m_edits.size()); }
     QLineEdit* edit(int index) const;
     int indexOf(const QObject* edit) const;
@@ -91,16 +77,11 @@ public:
     void setAllZero();
     void setFullMark();
 
-    // Recount the layer and pass total and counts to refreshTotal.
-    void refreshTotal();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     bool enterOrDown(int index);
     bool up(int index);
     void moveFocus(QWidget* from, int presses, bool backward);
+    void refreshTotal();
     bool paperLoaded() const;
 
     imaging::VectorLayer& m_layer;

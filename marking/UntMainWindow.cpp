@@ -8,13 +8,13 @@
 #include "AppPaths.h"
 #include "CommentList.h"
 #include "GbkText.h"
+#include "HistoryGrid.h"
 #include "ImageView.h"
 #include "IniFile.h"
 #include "MainWindowShared.h"
 #include "Messages.h"
 #include "ScoreEntry.h"
 #include "UntPublic.h"
-#include "UntStaticUser.h"
 #include "UntViewPaperConfig.h"
 #include "WaitCursor.h"
 
@@ -23,7 +23,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -35,9 +34,6 @@ namespace {
 
 const QString kSection = QStringLiteral("ViewPaper");
 const QString kNoPermission = QStringLiteral("000000000");
-
-// Pixels scrolled by one arrow or page key.
-constexpr int kKeyScroll = 20;
 
 } // namespace
 
@@ -65,22 +61,22 @@ TFrmMainWindow::TFrmMainWindow(TPublicFuctionObject& state, QWidget* parent)
     marking::ScoreEntry::Hooks hooks;
     hooks.paperLoaded = [this] { return PaperLoaded; };
     hooks.submit = [this] { Guarded([this] { ActSavePaperExecute(); }); };
-    hooks.refreshTotal = [this](double total, const marking::MarkCounts& counts) {
-        ScorePanel->setText(FormatNumber(total));
-        LineCount = counts.LineCount;
-        BoxCount = counts.BoxCount;
-        EllipseCount = counts.EllipseCount;
-        LabelLineCount->setText(QString::number(LineCount));
-        LabelBoxCount->setText(QString::number(BoxCount));
-        LabelEllipseCount->setText(QString::number(EllipseCount));
-    };
+    hooks.refreshTotal = [this] { RefreshStatus(); };
     hooks.layerChanged = [this] { ViewImageEnVect->layerChanged(); };
     hooks.historyVisible = [this] { return GroupBox2->isVisibleTo(this); };
+    hooks.moveFocus = [this](QWidget* from, int presses, bool backward) {
+        moveFocus(from, presses, backward);
+    };
     m_scoreEntry =
         new marking::ScoreEntry(ViewImageEnVect->layer(), m_state.SubQuestions, hooks, this);
-    connectHistoryGrid();
+    connect(StringGridHist, &HistoryGrid::cellChosen, this, [this](int row, int column) {
+        bool canSelect = true;
+        Guarded([&] { StringGridHistSelectCell(column, row, canSelect); });
+    });
+    applyTabOrder();
 
-    // Key preview: the window sees every key before the focused control.
+    // Key preview: the window sees every key of its controls before the
+    // focused one (MainWindowKeys.cpp).
     qApp->installEventFilter(this);
 
     Guarded([this] { FormCreate(); });
@@ -215,9 +211,8 @@ void TFrmMainWindow::BuildScoreEdits() {
         ScoreEdits.append(edit);
         ScoreLabels.append(label);
     }
-    // The window dispatches the edits' keys itself (eventFilter), after its
-    // own key preview.
-    m_scoreEntry->setEdits(ScoreEdits, false);
+    m_scoreEntry->setEdits(ScoreEdits);
+    applyTabOrder();
 }
 
 void TFrmMainWindow::ActViewPaperConfigExecute() {
@@ -246,94 +241,6 @@ void TFrmMainWindow::ActViewPaperConfigExecute() {
     dockGroupBar(m_state.GroupBarLeft);
 }
 
-void TFrmMainWindow::FormKeyDown(QKeyEvent* event) {
-    imaging::ImageView* view = ViewImageEnVect;
-    int x = view->scrollX();
-    int y = view->scrollY();
-    const int w = view->imageWidth();
-    const int h = view->imageHeight();
-    switch (event->key()) {
-    case Qt::Key_F2:
-        ActViewPaperConfigExecute();
-        return;
-    case Qt::Key_PageUp:
-    case Qt::Key_Up:
-        y = y - kKeyScroll > 0 ? y - kKeyScroll : 0;
-        break;
-    case Qt::Key_PageDown:
-    case Qt::Key_Down:
-        y = y + kKeyScroll < h ? y + kKeyScroll : h - kKeyScroll;
-        break;
-    case Qt::Key_Right:
-        x = x - kKeyScroll > 0 ? x - kKeyScroll : 0;
-        break;
-    case Qt::Key_Left:
-        x = x + kKeyScroll < w ? x + kKeyScroll : w - kKeyScroll;
-        break;
-    default:
-        return;
-    }
-    view->setScroll(x, y);
-}
-
-void TFrmMainWindow::keyPressEvent(QKeyEvent* event) {
-    // A dialog rejects itself on Escape; for the marking window that would
-    // drop the open paper and end the sign-in on a stray key press.
-    if (event->matches(QKeySequence::Cancel)) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
-
-bool TFrmMainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
-        return QDialog::eventFilter(watched, event);
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget || widget->window() != this)
-        return false;
-    auto* key = static_cast<QKeyEvent*>(event);
-
-    // An unhandled key travels from the focused control up to the window and
-    // passes this filter at every step: preview it at the first one only.
-    if (event->type() == QEvent::KeyPress) {
-        const bool propagated = key == m_lastPreviewed && m_lastPreviewTarget &&
-                                widget != m_lastPreviewTarget &&
-                                widget->isAncestorOf(m_lastPreviewTarget);
-        if (!propagated) {
-            m_lastPreviewed = key;
-            m_lastPreviewTarget = widget;
-            Guarded([&] { FormKeyDown(key); });
-        }
-    }
-
-    auto* edit = qobject_cast<QLineEdit*>(watched);
-    if (!edit || !ScoreEdits.contains(edit))
-        return false;
-    bool consumed = false;
-    if (event->type() == QEvent::KeyPress) {
-        MyEditKeyDown(edit, key, &consumed);
-        if (!consumed)
-            MyEditKeyPress(edit, key, &consumed);
-    } else {
-        MyEditKeyUp(edit);
-    }
-    return consumed;
-}
-
-void TFrmMainWindow::MyEditKeyDown(QLineEdit* Sender, QKeyEvent* event, bool* consumed) {
-    Guarded([&] { *consumed = m_scoreEntry->MyEditKeyDown(m_scoreEntry->indexOf(Sender), event); });
-}
-
-void TFrmMainWindow::MyEditKeyPress(QLineEdit* Sender, QKeyEvent* event, bool* consumed) {
-    Guarded(
-        [&] { *consumed = m_scoreEntry->MyEditKeyPress(m_scoreEntry->indexOf(Sender), event); });
-}
-
-void TFrmMainWindow::MyEditKeyUp(QLineEdit* Sender) {
-    Guarded([&] { m_scoreEntry->MyEditKeyUp(m_scoreEntry->indexOf(Sender)); });
-}
-
 void TFrmMainWindow::ActSetAllZeroExecute() {
     m_scoreEntry->setAllZero();
 }
@@ -344,13 +251,6 @@ void TFrmMainWindow::ActSetFullMarkExecute() {
 
 void TFrmMainWindow::ActExitSystemExecute() {
     close();
-}
-
-void TFrmMainWindow::ActStaticUserExecute() {
-    if (!FrmStaticUser)
-        FrmStaticUser = new TFrmStaticUser(m_state, this);
-    FrmStaticUser->show();
-    FrmStaticUser->raise();
 }
 
 void TFrmMainWindow::FormDestroy() {

@@ -3,13 +3,17 @@
 // keys, the main and thumbnail image views, the group bar with the total, the
 // history and the score edits, the status bar and the hidden page work area.
 //
-// Extending the window: controls, commands and the private marking state are
-// public members named as the window names them, so the paper loading,
-// symbol, submission and call-back handlers can live in their own .cpp files
-// (member functions declared here, or helpers taking a TFrmMainWindow&).
-// Files: MainWindowLayout.cpp builds the controls, MainWindowCommands.cpp the
-// command list and the tool-bar buttons, UntMainWindow.cpp creation, first
-// show, the builders, the settings command, key handling and closing.
+// The handlers are the window's interface: the commands, keys, views and
+// menus run them, and so do tests. Controls and marking state are the
+// window's own; the handler files below share them as members.
+// Files: MainWindowLayout.cpp builds the controls and the tab order,
+// MainWindowCommands.cpp the command list and tool-bar buttons,
+// MainWindowKeys.cpp the key preview, the score edits' keys and the focus
+// moves, MainWindowPaper.cpp fetching and showing a paper and the zoom,
+// MainWindowCallBack.cpp re-marking and the history grid,
+// MainWindowSymbols.cpp the marks, MainWindowSubmit.cpp the submission,
+// MainWindowDialogs.cpp the windows opened from here, UntMainWindow.cpp
+// creation, first show, the builders, the settings command and closing.
 
 #include <QDialog>
 #include <QList>
@@ -17,7 +21,6 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
-#include <memory>
 
 class QAction;
 class QComboBox;
@@ -32,13 +35,16 @@ class QToolBar;
 class QHBoxLayout;
 class TFrmViewPaperConfig;
 class TPublicFuctionObject;
+class HistoryGrid;
 
 namespace imaging {
 class ImageView;
 }
 namespace marking {
 class ScoreEntry;
-}
+struct ComposeOutcome;
+struct MarkCounts;
+} // namespace marking
 
 // One entry of the marking history of the paper on screen.
 struct THist {
@@ -53,11 +59,121 @@ public:
     explicit TFrmMainWindow(TPublicFuctionObject& state, QWidget* parent = nullptr);
     ~TFrmMainWindow() override;
 
-    TPublicFuctionObject& state() const { return m_state; }
-
     // Shows the settings dialog modally (exec() by default). Tests replace it
     // to work the dialog's controls and close it without a modal loop.
     std::function<void(TFrmViewPaperConfig&)> ShowSettingsDialog;
+
+    // --- Handlers ---------------------------------------------------------
+    void FormShow();
+    void FormKeyDown(QKeyEvent* event);
+    void ActLoadPaperExecute();
+    void ActSavePaperExecute();
+    void ActViewPaperConfigExecute();
+    void ActViewOriExecute();
+    void ActCallBackExecute();
+    void ActSymbolXExecute();
+    void ActSymbolLineExecute();
+    void ActPutBoxExecute();
+    void ActPutEllipseExecute();
+    void ActPutTextExecute();
+    void ActSetAllZeroExecute();
+    void ActSetFullMarkExecute();
+    void ActSizeWidthExecute();
+    void ActSizeHeightExecute();
+    void ActSize100Execute();
+    void ActSize50Execute();
+    void ActSize150Execute();
+    void ActSize200Execute();
+    void ActSizeToSmallExecute();
+    void ActSizeToLargeExecute();
+    void ActExitSystemExecute();
+    void ActStaticUserExecute();
+    void ActChangePasswordExecute();
+    void MenuItemClick(QAction* Sender);
+    // The main view's events. Object handles are imaging::ObjectHandle.
+    void ViewImageEnVectViewChange(int change);
+    void ViewImageEnVectNewObject(int handle);
+    void ViewImageEnVectObjectOver(int handle);
+    void ViewImageEnVectMouseDown(Qt::MouseButton button, QPoint pos);
+    void ViewImageEnVectMouseUp(Qt::MouseButton button, QPoint pos);
+    // A row of the history grid chosen by mouse or keys redraws that turn's
+    // marks. The selection is always allowed.
+    void StringGridHistSelectCell(int ACol, int ARow, bool& CanSelect);
+
+    // Last object, in layer order, that is blue and at a score position; -1.
+    int HighlightedScoreText() const;
+    // Replaces the main view's objects by a tag's marks (only while a paper
+    // is loaded and the main view has a picture); throws EAppError for a bad
+    // record after the status refresh.
+    void DrawTag(const QString& tag);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Escape is not a way out of the workstation (only ActExitSystem is).
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    // Tests observe the window's own state through this one accessor.
+    friend class MarkingWindowProbe;
+
+    // --- Creation, layout, commands ---------------------------------------
+    void FormCreate();
+    void FormDestroy();
+    void buildLayout();
+    void buildTitleRow();
+    void buildMarkingToolbar();
+    void buildCentre();
+    void buildGroupBar(QWidget* centre);
+    void buildStatusBar();
+    void buildCommands();
+    void buildToolbars();
+    void connectViewHandlers();
+    void dockGroupBar(bool left);
+
+    // --- Builders ---------------------------------------------------------
+    // One hidden tab page and page view per page of the paper (PageCount).
+    void BuildPageWorkArea();
+    // The common-score menu from the pieces of a MarkConfig.
+    void BuildScoreMenu(const QStringList& pieces);
+    // One score edit and label per sub-question, stacked from the bottom.
+    void BuildScoreEdits();
+    // Height the edits are given: the box allots 22 pixels per row.
+    static constexpr int kScoreEditHeight = 20;
+
+    // --- Keys and focus (MainWindowKeys.cpp) -----------------------------
+    // The one tab order of the window: the tool-bar combo boxes, the
+    // thumbnail, the history grid, then the score edits; set again whenever
+    // the edits are rebuilt.
+    QList<QWidget*> tabOrder() const;
+    void applyTabOrder();
+    // Moves the focus `steps` places through the tab order from `from`, as
+    // that many Tab (or Shift+Tab) presses would: controls that are hidden or
+    // disabled are passed over.
+    void moveFocus(QWidget* from, int steps, bool backward);
+    bool previewKey(QWidget* receiver, QKeyEvent* key);
+
+    // --- Paper (MainWindowPaper.cpp, MainWindowCallBack.cpp) -----------
+    // True when the marking parameters are in place; otherwise says so.
+    bool paramsInPlace();
+    // Fetches and composes the paper the client state names onto the main
+    // view, with the thumbnail, the opening zoom and the history list.
+    marking::ComposeOutcome composePaper(bool repaintEachHistoryRow);
+    void FillHistList(bool repaintEachRow);
+    // Takes the paper off the screen as a submission and a call-back do:
+    // objects removed, pictures blanked, the paper closed, the main view
+    // disabled, ActSavePaper and ActViewOri off.
+    void ClearPaperFromScreen();
+    void zoomTo(double percent);
+    void armDrawTool(int tool); // an imaging::ImageView::Tool
+
+    // --- Totals ----------------------------------------------------------
+    // Recounts the main view once and shows the result.
+    void RefreshStatus();
+    // ScorePanel := the total; the counters := the mark counts.
+    void showStatus(double total, const marking::MarkCounts& counts);
+
+    TPublicFuctionObject& m_state;
 
     // --- Controls (top to bottom) -----------------------------------------
     QWidget* Panel1 = nullptr;
@@ -72,7 +188,7 @@ public:
     QGroupBox* GroupBox1 = nullptr;
     QLabel* ScorePanel = nullptr;
     QGroupBox* GroupBox2 = nullptr;
-    QTableWidget* StringGridHist = nullptr;
+    HistoryGrid* StringGridHist = nullptr;
     QGroupBox* GroupBoxInputEdits = nullptr;
     QGroupBox* GroupBoxMyImageEnView = nullptr;
     imaging::ImageView* MyImageEnView = nullptr;
@@ -133,101 +249,8 @@ public:
     QPointer<QDialog> FrmOriPaper;
 
     // Score entry behind the score edits and the zero / full-mark commands.
-    marking::ScoreEntry* scoreEntry() const { return m_scoreEntry; }
-
-    // --- Handlers ---------------------------------------------------------
-    void FormShow();
-    void FormKeyDown(QKeyEvent* event);
-    void ActViewPaperConfigExecute();
-    void ActExitSystemExecute();
-    void ActStaticUserExecute();
-    void ActChangePasswordExecute();
-    void ActViewOriExecute();
-    void ActSetAllZeroExecute();
-    void ActSetFullMarkExecute();
-    // Handlers whose behaviour comes with paper loading, re-marking, marking
-    // symbols and submission (see MainWindowPending.cpp).
-    void ActLoadPaperExecute();
-    void ActSavePaperExecute();
-    void ActCallBackExecute();
-    void ActSymbolXExecute();
-    void ActSymbolLineExecute();
-    void ActPutBoxExecute();
-    void ActPutEllipseExecute();
-    void ActPutTextExecute();
-    void ActSizeWidthExecute();
-    void ActSizeHeightExecute();
-    void ActSize100Execute();
-    void ActSize50Execute();
-    void ActSize150Execute();
-    void ActSize200Execute();
-    void ActSizeToSmallExecute();
-    void ActSizeToLargeExecute();
-    void MenuItemClick(QAction* Sender);
-
-    // Paper display and marking symbols (MainWindowPaper.cpp,
-    // MainWindowSymbols.cpp). Object handles are imaging::ObjectHandle.
-    void ViewImageEnVectViewChange(int change);
-    void ViewImageEnVectNewObject(int handle);
-    void ViewImageEnVectObjectOver(int handle);
-    void ViewImageEnVectMouseDown(Qt::MouseButton button, QPoint pos);
-    void ViewImageEnVectMouseUp(Qt::MouseButton button, QPoint pos);
-    // Last object, in layer order, that is blue and at a score position; -1.
-    int HighlightedScoreText() const;
-    // Fills HistRecords and StringGridHist from AllTurnInfo.
-    void FillHistList(bool repaintEachRow = true);
-    // Replaces the main view's objects by a tag's marks (only while a paper
-    // is loaded and the main view has a picture); throws EAppError for a bad
-    // record after the status refresh.
-    void DrawTag(const QString& tag);
-    // ScorePanel := the total; the three counters := the mark counts.
-    void RefreshStatus();
-    // Re-marking: a row chosen in the history grid redraws that turn's marks
-    // (MainWindowCallBack.cpp). The selection is always allowed.
-    void StringGridHistSelectCell(int ACol, int ARow, bool& CanSelect);
-    // Runs StringGridHistSelectCell when the marker chooses a row with the
-    // mouse or the keys, a click on the row already current included.
-    void connectHistoryGrid();
-    // Takes the paper off the screen as a submission and a call-back do:
-    // objects removed, pictures blanked, the paper closed, the main view
-    // disabled, ActSavePaper and ActViewOri off (MainWindowSubmit.cpp).
-    void ClearPaperFromScreen();
-
-    // --- Builders ---------------------------------------------------------
-    // One hidden tab page and page view per page of the paper (PageCount).
-    void BuildPageWorkArea();
-    // The common-score menu from the pieces of a MarkConfig.
-    void BuildScoreMenu(const QStringList& pieces);
-    // One score edit and label per sub-question, stacked from the bottom.
-    void BuildScoreEdits();
-    // Height the edits are given: the box allots 22 pixels per row.
-    static constexpr int kScoreEditHeight = 20;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    // Escape is not a way out of the workstation (only ActExitSystem is).
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
-    void FormCreate();
-    void FormDestroy();
-    void buildLayout();
-    void buildCommands();
-    void buildToolbars();
-    void dockGroupBar(bool left);
-    void connectViewHandlers();
-    void armDrawTool(int tool); // an imaging::ImageView::Tool
-    void MyEditKeyDown(QLineEdit* Sender, QKeyEvent* event, bool* consumed);
-    void MyEditKeyPress(QLineEdit* Sender, QKeyEvent* event, bool* consumed);
-    void MyEditKeyUp(QLineEdit* Sender);
-
-    TPublicFuctionObject& m_state;
     marking::ScoreEntry* m_scoreEntry = nullptr;
     QHBoxLayout* m_centreLayout = nullptr;
     bool m_shown = false;
     bool m_destroyed = false;
-    // Key preview: the last key press seen and the control it reached first.
-    const QKeyEvent* m_lastPreviewed = nullptr;
-    QPointer<QWidget> m_lastPreviewTarget;
 };

@@ -1,6 +1,6 @@
 // The marking window's call-back of an earlier paper and the history grid.
 
-#include "test_submit_fixture.h"
+#include "MarkingWindowFixture.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -15,15 +15,30 @@ namespace {
 const QString kThreeTurns = QStringLiteral(
     "张$90$0;100;100;3!2;300;250;X!|李$85$0;100;100;2!0;100;200;2!|王$80$0;100;100;1!0;100;200;1!");
 
+// Two sub-questions of 0 to 5 at (100, 100) and (100, 200); one page of
+// 400 x 300 cut whole.
+class CallBackWindowTest : public MarkingWindowTest {
+protected:
+    void SetUp() override {
+        MarkingWindowTest::SetUp();
+        useTwoSubQuestionsOfFive();
+        question.cuts = QStringLiteral("(1,1,0,0,400,300,1)");
+        servePicture(PlainPicture(400, 300, qRgb(200, 220, 240)));
+    }
+};
+
 } // namespace
 
-TEST_F(MarkingWindowTest, CallBackOfTheThirdPaperShowsItsEarlierMarks) {
-    TFrmMainWindow& w = open();
-    openPaperDirectly();
-    w.ViewImageEnVect->layer().add(marking::MakeSymbolText(50, 50, QStringLiteral("X")));
-    server.setReply(QStringLiteral("CallBack"),
-                    PaperReply(QStringLiteral("S0003"), QString(),
-                               QStringLiteral("0;100;100;4!0;100;200;1.5!2;300;250;X!")));
+TEST_F(CallBackWindowTest, CallBackOfTheThirdPaperShowsItsEarlierMarks) {
+    open();
+    activate();
+    const MarkingWindowProbe w = probe();
+    openPaper();
+    w.ActSymbolX->trigger();
+    QTest::mouseClick(view().viewport(), Qt::LeftButton, {}, viewPoint(70, 66));
+    ASSERT_EQ(objectTexts().size(), 3); // two placeholders and the cross
+    serveCallBack(QStringLiteral("S0003"), QString(),
+                  QStringLiteral("0;100;100;4!0;100;200;1.5!2;300;250;X!"));
     w.ComboBoxCallBackNumber->setCurrentIndex(2);
     // A box armed on the dropped paper is not placed on the called-back one.
     w.ActPutBox->trigger();
@@ -55,15 +70,15 @@ TEST_F(MarkingWindowTest, CallBackOfTheThirdPaperShowsItsEarlierMarks) {
     EXPECT_TRUE(w.ActSavePaper->isEnabled());
     EXPECT_TRUE(w.ActViewOri->isEnabled());
     EXPECT_TRUE(w.LabelStatus->text().startsWith(QStringLiteral("提卷")));
-    EXPECT_FALSE(w.GroupBox2->isVisibleTo(&w)); // marking mode "01"
+    EXPECT_FALSE(w.GroupBox2->isVisibleTo(window.get())); // marking mode "01"
     // The chosen number stays for the next call-back.
     EXPECT_EQ(w.ComboBoxCallBackNumber->currentText(), QStringLiteral("3"));
 
     // Changed and submitted again: the called-back paper goes back.
-    QTest::keyClick(w.ScoreEdits[1], Qt::Key_Backspace);
-    QTest::keyClick(w.ScoreEdits[1], Qt::Key_Backspace);
-    QTest::keyClick(w.ScoreEdits[1], Qt::Key_Backspace);
-    QTest::keyClicks(w.ScoreEdits[1], QStringLiteral("2"));
+    w.ScoreEdits[1]->setFocus();
+    for (int i = 0; i < 3; ++i)
+        press(Qt::Key_Backspace);
+    type(1, QStringLiteral("2"));
     w.ActSavePaper->trigger();
     const QList<QByteArray> saved = server.requestsFor(QStringLiteral("SaveSymbol"));
     ASSERT_EQ(saved.size(), 1);
@@ -72,7 +87,7 @@ TEST_F(MarkingWindowTest, CallBackOfTheThirdPaperShowsItsEarlierMarks) {
     EXPECT_EQ(QueryValue(saved[0], "Submarks"), QStringLiteral("1:4|2:2|"));
 }
 
-TEST_F(MarkingWindowTest, CallBackFindingNoPaperLeavesAnEmptyWindow) {
+TEST_F(CallBackWindowTest, CallBackFindingNoPaperLeavesAnEmptyWindow) {
     struct Case {
         QString studentId;
         QString message;
@@ -82,11 +97,12 @@ TEST_F(MarkingWindowTest, CallBackFindingNoPaperLeavesAnEmptyWindow) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.studentId.toStdString());
-        TFrmMainWindow& w = open();
-        openPaperDirectly();
+        open();
+        const MarkingWindowProbe w = probe();
+        openPaper();
+        ASSERT_FALSE(w.LabelStatus->text().isEmpty());
         messages.shown.clear();
-        w.LabelStatus->setText(QStringLiteral("提卷1毫秒切割1毫秒"));
-        server.setReply(QStringLiteral("CallBack"), PaperReply(c.studentId));
+        serveCallBack(c.studentId);
 
         w.ActCallBack->trigger();
 
@@ -101,21 +117,17 @@ TEST_F(MarkingWindowTest, CallBackFindingNoPaperLeavesAnEmptyWindow) {
         EXPECT_EQ(w.LabelStatus->text(), QString());
         for (imaging::ImageView* view : w.PageViews)
             EXPECT_EQ(view->image().pixelColor(5, 5), view->backgroundColor());
+        window.reset();
     }
 }
 
-TEST_F(MarkingWindowTest, FailingCallBackChangesNothing) {
+TEST_F(CallBackWindowTest, FailingCallBackChangesNothing) {
     server.setDropConnection(QStringLiteral("CallBack"));
-    TFrmMainWindow& w = open();
-
-    // Without a paper the fetch command is made available.
-    w.ActLoadPaper->setEnabled(false);
-    w.ActCallBack->trigger();
-    EXPECT_TRUE(w.ActLoadPaper->isEnabled());
-
-    openPaperDirectly();
-    QTest::keyClicks(w.ScoreEdits[0], QStringLiteral("3"));
-    w.LabelStatus->setText(QStringLiteral("提卷1毫秒切割1毫秒"));
+    open();
+    const MarkingWindowProbe w = probe();
+    openPaper();
+    type(0, QStringLiteral("3"));
+    const QString status = w.LabelStatus->text();
     const QStringList before = objectTexts();
     w.ActCallBack->trigger();
     EXPECT_TRUE(messages.shown.isEmpty());
@@ -124,16 +136,15 @@ TEST_F(MarkingWindowTest, FailingCallBackChangesNothing) {
     EXPECT_EQ(w.ScorePanel->text(), QStringLiteral("3"));
     EXPECT_FALSE(w.ActLoadPaper->isEnabled());
     EXPECT_TRUE(w.ActSavePaper->isEnabled());
-    EXPECT_EQ(w.LabelStatus->text(), QStringLiteral("提卷1毫秒切割1毫秒"));
-    EXPECT_EQ(w.ViewImageEnVect->image().size(), QSize(400, 600));
+    EXPECT_EQ(w.LabelStatus->text(), status);
+    EXPECT_EQ(w.ViewImageEnVect->image().size(), QSize(400, 300));
 }
 
-TEST_F(MarkingWindowTest, HistoryRowsOfAThirdTurnRedrawTheirMarks) {
-    server.setReply(QStringLiteral("GetParam"), ParamReply(QStringLiteral("0,10,1,0,0,03,3")));
-    server.setReply(QStringLiteral("CallBack"),
-                    PaperReply(QStringLiteral("S0007"), kThreeTurns,
-                               QStringLiteral("0;100;100;5!0;100;200;5!")));
-    TFrmMainWindow& w = open();
+TEST_F(CallBackWindowTest, HistoryRowsOfAThirdTurnRedrawTheirMarks) {
+    question.basic = QStringLiteral("0,10,1,0,0,03,3");
+    serveCallBack(QStringLiteral("S0007"), kThreeTurns, QStringLiteral("0;100;100;5!0;100;200;5!"));
+    open();
+    const MarkingWindowProbe w = probe();
     w.ActCallBack->trigger();
     ASSERT_TRUE(w.PaperLoaded);
     // The call-back draws its own tag, not the last turn's.
@@ -141,7 +152,7 @@ TEST_F(MarkingWindowTest, HistoryRowsOfAThirdTurnRedrawTheirMarks) {
 
     ASSERT_EQ(w.HistRecords.size(), 3);
     EXPECT_EQ(w.StringGridHist->rowCount(), 3);
-    EXPECT_TRUE(w.GroupBox2->isVisibleTo(&w));
+    EXPECT_TRUE(w.GroupBox2->isVisibleTo(window.get()));
     const QStringList column0{"张", "李", "王"};
     const QStringList column1{"90", "85", "80"};
     for (int row = 0; row < 3; ++row) {
@@ -151,21 +162,18 @@ TEST_F(MarkingWindowTest, HistoryRowsOfAThirdTurnRedrawTheirMarks) {
     EXPECT_EQ(w.HistRecords[1].TurnTag, QStringLiteral("0;100;100;2!0;100;200;2!"));
 
     bool allowed = false;
-    w.StringGridHistSelectCell(0, 0, allowed);
-    EXPECT_TRUE(allowed);
+    window->StringGridHistSelectCell(0, 0, allowed);
     EXPECT_EQ(objectTexts(), (QStringList{"3", "X"}));
     EXPECT_EQ(w.ScoreEdits[0]->text(), QStringLiteral("3"));
     EXPECT_EQ(w.ScoreEdits[1]->text(), QStringLiteral("5")); // no record for it
     EXPECT_EQ(w.ScorePanel->text(), QStringLiteral("3"));
 
     // A row beyond the records does nothing.
-    w.StringGridHistSelectCell(0, 3, allowed);
-    EXPECT_TRUE(allowed);
+    window->StringGridHistSelectCell(0, 3, allowed);
     EXPECT_EQ(objectTexts(), (QStringList{"3", "X"}));
 
     // The marker's click on a row redraws that turn.
-    w.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    activate();
     const QRect cell = w.StringGridHist->visualItemRect(w.StringGridHist->item(2, 0));
     QTest::mouseClick(w.StringGridHist->viewport(), Qt::LeftButton, {}, cell.center());
     EXPECT_EQ(objectTexts(), (QStringList{"1", "1"}));
@@ -173,7 +181,7 @@ TEST_F(MarkingWindowTest, HistoryRowsOfAThirdTurnRedrawTheirMarks) {
     EXPECT_EQ(w.ScorePanel->text(), QStringLiteral("2"));
 
     // Clicking the row that is already selected shows its turn again.
-    QTest::keyClicks(w.ScoreEdits[1], QStringLiteral("4"));
+    type(1, QStringLiteral("4"));
     ASSERT_EQ(w.ScoreEdits[1]->text(), QStringLiteral("14"));
     QTest::mouseClick(w.StringGridHist->viewport(), Qt::LeftButton, {}, cell.center());
     EXPECT_EQ(objectTexts(), (QStringList{"1", "1"}));
@@ -181,27 +189,29 @@ TEST_F(MarkingWindowTest, HistoryRowsOfAThirdTurnRedrawTheirMarks) {
     EXPECT_EQ(w.ScorePanel->text(), QStringLiteral("2"));
 }
 
-TEST_F(MarkingWindowTest, HistoryOfOtherMarkingModesIsFilledButHidden) {
-    server.setReply(QStringLiteral("GetParam"), ParamReply(QStringLiteral("0,10,1,0,0,01,3")));
-    server.setReply(QStringLiteral("CallBack"), PaperReply(QStringLiteral("S0007"), kThreeTurns));
-    TFrmMainWindow& w = open();
+TEST_F(CallBackWindowTest, HistoryOfOtherMarkingModesIsFilledButHidden) {
+    question.basic = QStringLiteral("0,10,1,0,0,01,3");
+    serveCallBack(QStringLiteral("S0007"), kThreeTurns);
+    open();
+    const MarkingWindowProbe w = probe();
     w.ActCallBack->trigger();
     EXPECT_EQ(w.StringGridHist->rowCount(), 3);
     EXPECT_EQ(w.HistRecords.size(), 3);
-    EXPECT_FALSE(w.GroupBox2->isVisibleTo(&w));
+    EXPECT_FALSE(w.GroupBox2->isVisibleTo(window.get()));
 }
 
-TEST_F(MarkingWindowTest, SelectingAHistoryRowWithoutAPaperDrawsNothing) {
-    server.setReply(QStringLiteral("GetParam"), ParamReply(QStringLiteral("0,10,1,0,0,03,3")));
-    server.setReply(QStringLiteral("CallBack"), PaperReply(QStringLiteral("S0007"), kThreeTurns));
-    TFrmMainWindow& w = open();
+TEST_F(CallBackWindowTest, SelectingAHistoryRowWithoutAPaperDrawsNothing) {
+    question.basic = QStringLiteral("0,10,1,0,0,03,3");
+    serveCallBack(QStringLiteral("S0007"), kThreeTurns);
+    open();
+    const MarkingWindowProbe w = probe();
     w.ActCallBack->trigger();
     ASSERT_EQ(w.HistRecords.size(), 3);
-    w.ClearPaperFromScreen();
+    closePaperByEmptyCallBack();
+    ASSERT_EQ(w.HistRecords.size(), 3);
 
     bool allowed = false;
-    w.StringGridHistSelectCell(0, 1, allowed);
-    EXPECT_TRUE(allowed);
+    window->StringGridHistSelectCell(0, 1, allowed);
     EXPECT_EQ(w.ViewImageEnVect->layer().count(), 0);
     EXPECT_EQ(w.ScorePanel->text(), QStringLiteral("0.0"));
 }

@@ -1,96 +1,47 @@
 // The marking window frame: creation, first show, the builders, the settings
 // command, commands and keys, and closing.
 
-#include "AppPaths.h"
-#include "GbkText.h"
-#include "HttpGet.h"
-#include "ImageView.h"
-#include "IniFile.h"
-#include "RecordingMessages.h"
-#include "ScriptedClient.h"
-#include "ScriptedServer.h"
-#include "UntMainWindow.h"
-#include "UntPublic.h"
-#include "UntViewPaperConfig.h"
-#include "XmlReply.h"
+#include "MarkingWindowFixture.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QFile>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
 #include <QSignalSpy>
-#include <QTabWidget>
-#include <QTemporaryDir>
-#include <QTest>
-#include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
-QByteArray ParamReply(int pages, int subQuestions) {
-    QStringList items;
-    for (int i = 0; i < subQuestions; ++i)
-        items << QStringLiteral("(S%1,第%1小题,0,2,100,%2)").arg(i + 1).arg(100 * (i + 1));
-    return GbkXml(
-        QStringLiteral("<Root><Basic>0,10,1,0,0,01,1</Basic><Cut>(1,1,0,0,100,100,1)</Cut>"
-                       "<SubQuestion>%1</SubQuestion><Paper>img,1,8,1,%2,Q1,自动,是,x</Paper>"
-                       "<MarkDesc></MarkDesc></Root>")
-            .arg(items.join(QLatin1Char(',')))
-            .arg(pages));
-}
-
-class MainWindowTest : public ::testing::Test, protected ScriptedClient {
+// Permissions P1 (common scores 1, 2, an empty piece and 3) and P2 (none);
+// P1 saved in Config.InI, with three pages and five sub-questions of 0 to 2.
+class MainWindowTest : public MarkingWindowTest {
 protected:
     void SetUp() override {
-        state.UserId = QStringLiteral("T01");
-        state.UserName = QStringLiteral("张老师");
-        state.Validated = true;
-        state.Permissions = {
-            {QStringLiteral("P1"), QStringLiteral("第一题 一评"), QStringLiteral("|1|2||3|")},
-            {QStringLiteral("P2"), QStringLiteral("第二题 一评"), QStringLiteral("|")}};
-        server.setReply(QStringLiteral("ResetBufferByUser"), gbk::encode(QStringLiteral("成功")),
-                        200, "text/plain");
-        server.setReply(QStringLiteral("SavePersonConfig"), QByteArray());
-        server.setReply(QStringLiteral("GetParam"), ParamReply(3, 5));
+        MarkingWindowTest::SetUp();
+        state.Permissions[0].MarkConfig = QStringLiteral("|1|2||3|");
+        setQuestion(3, 5);
     }
-    void TearDown() override { window.reset(); }
-
-    void savePermission(const QString& id) {
-        IniFile(ConfigIniPath())
-            .writeString(QStringLiteral("ViewPaper"), QStringLiteral("PermissionId"), id);
+    void setQuestion(int pages, int subQuestions) {
+        question.pages = pages;
+        question.cuts = QStringLiteral("(1,1,0,0,100,100,1)");
+        question.subQuestions.clear();
+        for (int i = 0; i < subQuestions; ++i)
+            question.subQuestions.append({QStringLiteral("S%1").arg(i + 1),
+                                          QStringLiteral("第%1小题").arg(i + 1), 0, 2, 100,
+                                          100 * (i + 1)});
+        server.setReply(QStringLiteral("GetParam"), paramReply());
     }
-
-    // A window whose settings dialog is worked by `drive` instead of a
-    // modal loop; `drive` closes the dialog itself or leaves it open.
-    TFrmMainWindow& open(std::function<void(TFrmViewPaperConfig&)> drive = {}) {
-        window = std::make_unique<TFrmMainWindow>(state);
-        window->resize(800, 600);
-        window->ShowSettingsDialog = [this, drive](TFrmViewPaperConfig& dialog) {
-            ++settingsShown;
-            labelAtSettings = window->LabelPermission->text();
-            if (drive)
-                drive(dialog);
-        };
-        return *window;
-    }
-
     bool groupBarLeft() const {
-        return window->pnlGroupBar->geometry().center().x() <
-               window->ViewImageEnVect->geometry().center().x();
+        return probe().pnlGroupBar->geometry().center().x() <
+               probe().ViewImageEnVect->geometry().center().x();
     }
-
-    std::unique_ptr<TFrmMainWindow> window;
-    int settingsShown = 0;
-    QString labelAtSettings = QStringLiteral("<not shown>");
 };
 
 TEST_F(MainWindowTest, FirstStartWithoutConfigOpensTheSettingsDialogFirst) {
-    TFrmMainWindow& w = open([](TFrmViewPaperConfig& d) { d.BtnSaveClick(); });
+    QFile::remove(ConfigIniPath());
+    QString labelAtSettings = QStringLiteral("<not shown>");
+    create([&](TFrmViewPaperConfig& d) {
+        labelAtSettings = probe().LabelPermission->text();
+        d.BtnSaveClick();
+    });
+    const MarkingWindowProbe w = probe();
     EXPECT_EQ(state.ZoomSetting, QStringLiteral("适应大小"));
     EXPECT_EQ(state.PermissionId, QStringLiteral("000000000"));
     EXPECT_FALSE(state.AutoLoadPaper);
@@ -99,7 +50,7 @@ TEST_F(MainWindowTest, FirstStartWithoutConfigOpensTheSettingsDialogFirst) {
     EXPECT_FALSE(w.ViewImageEnVect->wheelZooms());
     EXPECT_FALSE(w.MyImageEnView->wheelZooms());
 
-    w.show();
+    window->show();
     EXPECT_EQ(settingsShown, 1);
     EXPECT_EQ(labelAtSettings, QString()); // nothing else was set up before
     EXPECT_EQ(w.LabelTeacher->text(), QStringLiteral("张老师"));
@@ -115,12 +66,10 @@ TEST_F(MainWindowTest, FirstStartWithoutConfigOpensTheSettingsDialogFirst) {
 }
 
 TEST_F(MainWindowTest, SavedConfigIsReadAtCreation) {
-    savePermission(QStringLiteral("P2"));
-    IniFile ini(ConfigIniPath());
-    ini.writeString(QStringLiteral("ViewPaper"), QStringLiteral("AutoLoadPaper"),
-                    QStringLiteral("7"));
-    ini.writeString(QStringLiteral("ViewPaper"), QStringLiteral("Vidio"), QStringLiteral("150"));
-    open();
+    storeSetting(QStringLiteral("PermissionId"), QStringLiteral("P2"));
+    storeSetting(QStringLiteral("AutoLoadPaper"), QStringLiteral("7"));
+    storeSetting(QStringLiteral("Vidio"), QStringLiteral("150"));
+    create();
     EXPECT_EQ(state.PermissionId, QStringLiteral("P2"));
     EXPECT_TRUE(state.AutoLoadPaper);
     EXPECT_EQ(state.ZoomSetting, QStringLiteral("150"));
@@ -131,7 +80,8 @@ TEST_F(MainWindowTest, CommentFileFillsTheCommentList) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(gbk::encode(QStringLiteral("步骤不全\r\n单位错误\r\n很好\r\n")));
     file.close();
-    TFrmMainWindow& w = open();
+    create();
+    const MarkingWindowProbe w = probe();
     ASSERT_EQ(w.ComboBoxText->count(), 3);
     EXPECT_EQ(w.ComboBoxText->itemText(0), QStringLiteral("步骤不全"));
     EXPECT_EQ(w.ComboBoxText->itemText(2), QStringLiteral("很好"));
@@ -145,10 +95,9 @@ TEST_F(MainWindowTest, ScoreEditBoxFollowsTheSubQuestionCount) {
     };
     for (const Case c : {Case{5, 125}, Case{0, 15}, Case{1, 37}}) {
         SCOPED_TRACE(c.subQuestions);
-        server.setReply(QStringLiteral("GetParam"), ParamReply(1, c.subQuestions));
-        savePermission(QStringLiteral("P1"));
-        TFrmMainWindow& w = open();
-        w.show();
+        setQuestion(1, c.subQuestions);
+        open();
+        const MarkingWindowProbe w = probe();
         EXPECT_EQ(settingsShown, 0);
         EXPECT_EQ(w.GroupBoxInputEdits->height(), c.boxHeight);
         ASSERT_EQ(w.ScoreEdits.size(), c.subQuestions);
@@ -170,12 +119,11 @@ TEST_F(MainWindowTest, ScoreEditBoxFollowsTheSubQuestionCount) {
 }
 
 TEST_F(MainWindowTest, CommonScoreMenuSkipsEmptyPiecesAndKeepsItemsWithoutPieces) {
-    savePermission(QStringLiteral("P1"));
-    TFrmMainWindow& w = open([](TFrmViewPaperConfig& d) {
+    open([](TFrmViewPaperConfig& d) {
         d.ComboBoxNewPermission->setCurrentIndex(1); // P2, MarkConfig "|"
         d.reject();
     });
-    w.show();
+    const MarkingWindowProbe w = probe();
     ASSERT_EQ(w.ScoreMenuItems.size(), 3);
     ASSERT_EQ(w.PopupMenu->actions(), w.ScoreMenuItems);
     const QStringList captions{QStringLiteral("1分"), QStringLiteral("2分"), QStringLiteral("3分")};
@@ -184,20 +132,19 @@ TEST_F(MainWindowTest, CommonScoreMenuSkipsEmptyPiecesAndKeepsItemsWithoutPieces
         EXPECT_EQ(w.ScoreMenuItems[i]->toolTip(), QString::number(i + 1));
     }
     const QList<QAction*> before = w.ScoreMenuItems;
-    w.ActViewPaperConfigExecute();
+    window->ActViewPaperConfigExecute();
     EXPECT_EQ(state.PermissionId, QStringLiteral("P2"));
     EXPECT_EQ(w.LabelPermission->text(), QStringLiteral("第二题 一评"));
     EXPECT_EQ(w.ScoreMenuItems, before);
 }
 
 TEST_F(MainWindowTest, SwitchingPageCountsFreesAndRecreatesViews) {
-    savePermission(QStringLiteral("P1"));
     int choose = 1;
-    TFrmMainWindow& w = open([&choose](TFrmViewPaperConfig& d) {
+    open([&choose](TFrmViewPaperConfig& d) {
         d.ComboBoxNewPermission->setCurrentIndex(choose);
         d.reject();
     });
-    w.show();
+    const MarkingWindowProbe w = probe();
     ASSERT_EQ(w.PageViews.size(), 3);
     ASSERT_EQ(w.WorkPageControl->count(), 3);
     for (int i = 0; i < 3; ++i) {
@@ -210,8 +157,8 @@ TEST_F(MainWindowTest, SwitchingPageCountsFreesAndRecreatesViews) {
     const QPointer<imaging::ImageView> third = w.PageViews[2];
     const QPointer<QWidget> thirdSheet = w.PageSheets[2];
 
-    server.setReply(QStringLiteral("GetParam"), ParamReply(1, 2));
-    w.ActViewPaperConfigExecute();
+    setQuestion(1, 2);
+    window->ActViewPaperConfigExecute();
     EXPECT_EQ(w.PageViews.size(), 1);
     EXPECT_EQ(w.PageSheets.size(), 1);
     EXPECT_EQ(w.WorkPageControl->count(), 1);
@@ -220,9 +167,9 @@ TEST_F(MainWindowTest, SwitchingPageCountsFreesAndRecreatesViews) {
     EXPECT_EQ(w.PageViews[0], first.data());
     EXPECT_EQ(w.ScoreEdits.size(), 2);
 
-    server.setReply(QStringLiteral("GetParam"), ParamReply(3, 5));
+    setQuestion(3, 5);
     choose = 0;
-    w.ActViewPaperConfigExecute();
+    window->ActViewPaperConfigExecute();
     ASSERT_EQ(w.PageViews.size(), 3);
     EXPECT_EQ(w.PageViews[0], first.data());
     EXPECT_NE(w.PageViews[2], nullptr);
@@ -230,21 +177,20 @@ TEST_F(MainWindowTest, SwitchingPageCountsFreesAndRecreatesViews) {
 }
 
 TEST_F(MainWindowTest, SettingsCommandDocksTheGroupBarAndPassesThePermissionLock) {
-    savePermission(QStringLiteral("P1"));
     bool comboEnabled = false;
     bool panelLeftTicked = false;
     bool tickLeft = true;
-    TFrmMainWindow& w = open([&](TFrmViewPaperConfig& d) {
+    open([&](TFrmViewPaperConfig& d) {
         comboEnabled = d.ComboBoxNewPermission->isEnabled();
         panelLeftTicked = d.CheckBoxPanelLeft->isChecked();
         d.CheckBoxPanelLeft->setChecked(tickLeft);
         d.reject();
     });
-    w.show();
+    const MarkingWindowProbe w = probe();
     QApplication::processEvents();
     EXPECT_FALSE(groupBarLeft()); // on the right at the first show
 
-    w.ActViewPaperConfigExecute();
+    window->ActViewPaperConfigExecute();
     QApplication::processEvents();
     EXPECT_TRUE(comboEnabled);
     EXPECT_TRUE(panelLeftTicked);
@@ -252,9 +198,9 @@ TEST_F(MainWindowTest, SettingsCommandDocksTheGroupBarAndPassesThePermissionLock
     EXPECT_TRUE(groupBarLeft());
 
     // While a paper is open the permission cannot be changed.
-    w.ActLoadPaper->setEnabled(false);
+    openPaper();
     tickLeft = false;
-    w.ActViewPaperConfigExecute();
+    window->ActViewPaperConfigExecute();
     QApplication::processEvents();
     EXPECT_FALSE(comboEnabled);
     EXPECT_FALSE(state.GroupBarLeft);
@@ -264,17 +210,16 @@ TEST_F(MainWindowTest, SettingsCommandDocksTheGroupBarAndPassesThePermissionLock
 
 TEST_F(MainWindowTest, NoValidPermissionAfterTheDialogDisablesFetching) {
     state.Permissions.clear();
-    TFrmMainWindow& w = open([](TFrmViewPaperConfig& d) { d.reject(); });
-    w.show();
+    open([](TFrmViewPaperConfig& d) { d.reject(); });
     EXPECT_EQ(settingsShown, 1);
-    EXPECT_FALSE(w.ActLoadPaper->isEnabled());
+    EXPECT_FALSE(probe().ActLoadPaper->isEnabled());
 }
 
 TEST_F(MainWindowTest, FailedParameterFetchAtFirstShowLeavesTheWindowEmpty) {
-    savePermission(QStringLiteral("P1"));
+    create();
     server.setReply(QStringLiteral("GetParam"), QByteArray(), 500);
-    TFrmMainWindow& w = open();
-    w.show();
+    window->show();
+    const MarkingWindowProbe w = probe();
     EXPECT_EQ(w.LabelPermission->text(), QStringLiteral("第一题 一评"));
     EXPECT_TRUE(w.PageViews.isEmpty());
     EXPECT_TRUE(w.ScoreEdits.isEmpty());
@@ -283,48 +228,50 @@ TEST_F(MainWindowTest, FailedParameterFetchAtFirstShowLeavesTheWindowEmpty) {
 }
 
 TEST_F(MainWindowTest, ShortcutKeysRunEnabledCommandsOnce) {
-    savePermission(QStringLiteral("P1"));
-    TFrmMainWindow& w = open([](TFrmViewPaperConfig& d) { d.reject(); });
-    w.show();
-    QApplication::setActiveWindow(&w);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &w;
+    open([](TFrmViewPaperConfig& d) { d.reject(); });
+    activate();
+    const MarkingWindowProbe w = probe();
 
-    QTest::keyClick(target, Qt::Key_F2);
+    press(Qt::Key_F2);
     EXPECT_EQ(settingsShown, 1);
 
     QSignalSpy save(w.ActSavePaper, &QAction::triggered);
-    QTest::keyClick(target, Qt::Key_F8);
+    press(Qt::Key_F8);
     EXPECT_EQ(save.count(), 0); // off when the window opens
-    w.ActSavePaper->setEnabled(true);
-    QTest::keyClick(target, Qt::Key_F8);
-    EXPECT_EQ(save.count(), 1);
 
     QSignalSpy load(w.ActLoadPaper, &QAction::triggered);
-    QTest::keyClick(target, Qt::Key_F5);
+    serveQuestion(QStringLiteral("S001"));
+    press(Qt::Key_F5);
     EXPECT_EQ(load.count(), 1);
+    EXPECT_TRUE(w.PaperLoaded);
+    press(Qt::Key_F5);
+    EXPECT_EQ(load.count(), 1); // off while the paper is open
+
+    w.ActSetAllZero->trigger();
+    press(Qt::Key_F8);
+    EXPECT_EQ(save.count(), 1);
+    EXPECT_EQ(server.requestsFor(QStringLiteral("SaveSymbol")).size(), 1);
 }
 
 TEST_F(MainWindowTest, EscapeDoesNotCloseTheWorkstation) {
-    savePermission(QStringLiteral("P1"));
-    TFrmMainWindow& w = open();
-    w.show();
-    QApplication::setActiveWindow(&w);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    open();
+    activate();
+    const MarkingWindowProbe w = probe();
     ASSERT_FALSE(w.ScoreEdits.isEmpty());
     w.ScoreEdits[0]->setFocus();
     // From a score edit, a combo box on the tool bar and the window itself:
     // only the exit command closes the window.
     for (QWidget* target :
          {static_cast<QWidget*>(w.ScoreEdits[0]), static_cast<QWidget*>(w.ComboBoxException),
-          static_cast<QWidget*>(&w)}) {
+          static_cast<QWidget*>(window.get())}) {
         SCOPED_TRACE(target->objectName().toStdString());
-        QTest::keyClick(target, Qt::Key_Escape);
-        EXPECT_TRUE(w.isVisible());
+        target->setFocus();
+        press(Qt::Key_Escape);
+        EXPECT_TRUE(window->isVisible());
     }
     EXPECT_TRUE(server.requestsFor(QStringLiteral("ResetBufferByUser")).isEmpty());
     w.ActExitSystem->trigger();
-    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(MainWindowTest, CommandListHasCaptionsKeysAndInitialStates) {
@@ -344,10 +291,11 @@ TEST_F(MainWindowTest, CommandListHasCaptionsKeysAndInitialStates) {
         {"ActSize50", QStringLiteral("按 50%显示"), {}, true},
         {"ActSetAllZero", QStringLiteral("全零"), {}, true},
     };
-    TFrmMainWindow& w = open();
+    create();
+    const MarkingWindowProbe w = probe();
     EXPECT_EQ(w.ActionListView.size(), 23);
     for (const Row& r : rows) {
-        auto* action = w.findChild<QAction*>(QString::fromLatin1(r.name));
+        auto* action = window->findChild<QAction*>(QString::fromLatin1(r.name));
         ASSERT_NE(action, nullptr) << r.name;
         EXPECT_EQ(action->text(), r.caption) << r.name;
         EXPECT_EQ(action->shortcut(), r.key) << r.name;
@@ -365,11 +313,14 @@ TEST_F(MainWindowTest, CommandListHasCaptionsKeysAndInitialStates) {
 }
 
 TEST_F(MainWindowTest, ArrowKeysScrollTheMainViewBy20Pixels) {
-    savePermission(QStringLiteral("P1"));
-    TFrmMainWindow& w = open();
-    w.show();
-    w.ViewImageEnVect->setImage(QImage(2000, 1000, QImage::Format_RGB32));
-    w.ViewImageEnVect->setZoom(100);
+    setQuestion(1, 2);
+    question.cuts = QStringLiteral("(1,1,0,0,3000,3000,1)");
+    servePicture(PlainPicture(3000, 3000, qRgb(200, 200, 200)));
+    open();
+    activate();
+    openPaper();
+    const MarkingWindowProbe w = probe();
+    ASSERT_EQ(view().image().size(), QSize(3000, 3000));
     QApplication::processEvents();
     struct Case {
         QPoint from;
@@ -386,27 +337,24 @@ TEST_F(MainWindowTest, ArrowKeysScrollTheMainViewBy20Pixels) {
         SCOPED_TRACE(QKeySequence(c.key).toString().toStdString());
         w.ViewImageEnVect->setScroll(c.from.x(), c.from.y());
         ASSERT_EQ(QPoint(w.ViewImageEnVect->scrollX(), w.ViewImageEnVect->scrollY()), c.from);
-        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &w;
-        QTest::keyClick(target, c.key);
+        press(c.key);
         EXPECT_EQ(QPoint(w.ViewImageEnVect->scrollX(), w.ViewImageEnVect->scrollY()), c.to);
     }
     // Down near the bottom asks for H - 20; the view keeps it in its range.
-    w.ViewImageEnVect->setScroll(0, 995);
+    w.ViewImageEnVect->setScroll(0, 2995);
     const int bottom = w.ViewImageEnVect->scrollY();
-    w.FormKeyDown(
-        std::make_unique<QKeyEvent>(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier).get());
-    EXPECT_EQ(w.ViewImageEnVect->scrollY(), qMin(bottom, 980));
+    press(Qt::Key_Down);
+    EXPECT_EQ(w.ViewImageEnVect->scrollY(), qMin(bottom, 2980));
 }
 
 TEST_F(MainWindowTest, ClosingResetsTheBufferAndFreesOwnedWindows) {
-    savePermission(QStringLiteral("P1"));
-    open().show();
+    open();
     window->ActStaticUserExecute();
-    const QPointer<QDialog> stats = window->FrmStaticUser;
+    const QPointer<QDialog> stats = probe().FrmStaticUser;
     ASSERT_FALSE(stats.isNull());
     window->ActStaticUserExecute();
-    EXPECT_EQ(window->FrmStaticUser, stats); // the same instance again
-    const QPointer<QLineEdit> edit = window->ScoreEdits.value(0);
+    EXPECT_EQ(probe().FrmStaticUser, stats); // the same instance again
+    const QPointer<QLineEdit> edit = probe().ScoreEdits.value(0);
     window.reset();
     EXPECT_TRUE(stats.isNull());
     EXPECT_TRUE(edit.isNull());
@@ -414,7 +362,7 @@ TEST_F(MainWindowTest, ClosingResetsTheBufferAndFreesOwnedWindows) {
     EXPECT_TRUE(messages.shown.isEmpty());
 
     server.setReply(QStringLiteral("ResetBufferByUser"), QByteArray("error"), 200, "text/plain");
-    open();
+    create();
     window.reset();
     EXPECT_EQ(messages.shown, QStringList{QStringLiteral("清除可以回评的缓冲记录失败!")});
 }

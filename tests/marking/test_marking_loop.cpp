@@ -9,6 +9,7 @@
 #include "HttpGet.h"
 #include "ImageView.h"
 #include "IniFile.h"
+#include "MarkingWindowProbe.h"
 #include "RecordingMessages.h"
 #include "ScoreTexts.h"
 #include "UntMainWindow.h"
@@ -16,6 +17,7 @@
 #include "XmlReply.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,7 +28,7 @@
 
 namespace {
 
-QStringList ObjectTexts(const TFrmMainWindow& w) {
+QStringList ObjectTexts(const MarkingWindowProbe& w) {
     QStringList texts;
     const imaging::VectorLayer& layer = w.ViewImageEnVect->layer();
     for (imaging::ObjectHandle h : layer.handles())
@@ -34,10 +36,19 @@ QStringList ObjectTexts(const TFrmMainWindow& w) {
     return texts;
 }
 
-// Types `text` into every score edit, key by key.
-void ScoreAll(TFrmMainWindow& w, const QString& text) {
-    for (QLineEdit* edit : w.ScoreEdits)
+// Types `text` into every score edit, key by key, as the marker does.
+void ScoreAll(const MarkingWindowProbe& w, const QString& text) {
+    for (QLineEdit* edit : w.ScoreEdits) {
+        edit->setFocus();
         QTest::keyClicks(edit, text);
+    }
+}
+
+// A cross put with the cross tool where the marker clicks.
+void PutCross(const MarkingWindowProbe& w, QPoint imagePoint) {
+    w.ActSymbolX->trigger();
+    QTest::mouseClick(w.ViewImageEnVect->viewport(), Qt::LeftButton, {},
+                      w.ViewImageEnVect->imageToView(imagePoint));
 }
 
 } // namespace
@@ -68,10 +79,12 @@ TEST(MarkingLoop, SubmitFetchCallBackChangeAndSubmitAgain) {
     ASSERT_TRUE(state.Validated);
 
     auto window = std::make_unique<TFrmMainWindow>(state);
-    TFrmMainWindow& w = *window;
-    w.ShowSettingsDialog = [](TFrmViewPaperConfig&) {};
-    w.resize(1000, 800);
-    w.show();
+    window->ShowSettingsDialog = [](TFrmViewPaperConfig&) {};
+    window->resize(1000, 800);
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    const MarkingWindowProbe w(*window);
     ASSERT_EQ(state.PermissionId, QStringLiteral("010101"));
     ASSERT_FALSE(w.ScoreEdits.isEmpty());
     const int n = int(w.ScoreEdits.size());
@@ -82,7 +95,9 @@ TEST(MarkingLoop, SubmitFetchCallBackChangeAndSubmitAgain) {
     ASSERT_GT(w.ViewImageEnVect->imageHeight(), 0);
     const QString first = state.StudentId;
     ScoreAll(w, QStringLiteral("1"));
-    w.ViewImageEnVect->layer().add(marking::MakeSymbolText(300, 200, QStringLiteral("X")));
+    w.ViewImageEnVect->setZoom(100);
+    w.ViewImageEnVect->setScroll(0, 0);
+    PutCross(w, QPoint(320, 216)); // centred above the click: the cross at (300, 200)
     EXPECT_EQ(w.ScorePanel->text(), QString::number(n));
     w.ActSavePaper->trigger();
     ASSERT_FALSE(w.PaperLoaded) << messages.shown.join(QLatin1Char('|')).toStdString();
@@ -107,6 +122,7 @@ TEST(MarkingLoop, SubmitFetchCallBackChangeAndSubmitAgain) {
     EXPECT_EQ(w.ScorePanel->text(), QString::number(n));
 
     // Change the first score to 3 and submit again.
+    w.ScoreEdits[0]->setFocus();
     QTest::keyClick(w.ScoreEdits[0], Qt::Key_Backspace);
     QTest::keyClicks(w.ScoreEdits[0], QStringLiteral("3"));
     w.ActSavePaper->trigger();

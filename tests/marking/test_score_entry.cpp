@@ -1,21 +1,16 @@
-// Keyboard score entry on real line edits under the offscreen platform.
-#include "ScoreEntry.h"
+// Keyboard score entry in the marking window: keys typed into the focused
+// score edit go the program's own path (the window's key preview, then the
+// score edit handlers), the score texts and the total follow, and the focus
+// moves through the window's tab order.
 
-#include "RecordingMessages.h"
-
-#include <gtest/gtest.h>
+#include "MarkingWindowFixture.h"
+#include "ScoreTexts.h"
 
 #include <QSignalSpy>
-#include <QTest>
-#include <QVBoxLayout>
-#include <QWidget>
-#include <memory>
-
-using namespace marking;
-using imaging::VectorLayer;
-using imaging::VectorObject;
 
 namespace {
+
+using imaging::VectorObject;
 
 const QString kConfirm = QStringLiteral("你确认提交你所提交的成绩吗??");
 
@@ -24,71 +19,35 @@ QString RangeMessage(const QString& low, const QString& high) {
            QStringLiteral("得分区间内,请重新输入!!");
 }
 
-// A window with five controls before the three score edits and five after,
-// in that tab order, and the paper's "?" placeholders on the layer.
-class ScoreEntryTest : public ::testing::Test {
+// Three sub-questions scored 0..10, 0..2.5 and 0..5 at (100, 100), (100, 200)
+// and (100, 300); a paper is open and the window active.
+class ScoreEntryTest : public MarkingWindowTest {
 protected:
     void SetUp() override {
-        auto* layout = new QVBoxLayout(&m_window);
-        for (int i = 0; i < 5; ++i)
-            m_before.append(addEdit(layout, QStringLiteral("before%1").arg(i)));
-        for (int i = 0; i < 3; ++i)
-            m_edits.append(addEdit(layout, QStringLiteral("score%1").arg(i)));
-        for (int i = 0; i < 5; ++i)
-            m_after.append(addEdit(layout, QStringLiteral("after%1").arg(i)));
-
+        MarkingWindowTest::SetUp();
+        question.basic = QStringLiteral("0,20,1,0,0,01,1");
         const double highest[] = {10, 2.5, 5};
-        for (int i = 0; i < 3; ++i) {
-            TSubQuestion q;
-            q.SubQuestionId = QString::number(i + 1);
-            q.LowestMark = 0;
-            q.HighestMark = highest[i];
-            q.PosX = 100;
-            q.PosY = 100 * (i + 1);
-            m_subs.append(q);
-            m_placeholders.append(m_layer.add(MakePlaceholderScoreText(q.PosX, q.PosY)));
-        }
-
-        ScoreEntry::Hooks hooks;
-        hooks.paperLoaded = [this] { return m_paperLoaded; };
-        hooks.submit = [this] { ++m_submits; };
-        hooks.refreshTotal = [this](double total, const MarkCounts&) { m_totals.append(total); };
-        hooks.historyVisible = [this] { return m_historyVisible; };
-        m_entry = std::make_unique<ScoreEntry>(m_layer, m_subs, hooks);
-        m_entry->setEdits(m_edits);
-
-        m_window.show();
-        m_window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&m_window));
+        question.subQuestions.clear();
+        for (int i = 0; i < 3; ++i)
+            question.subQuestions.append({QString::number(i + 1),
+                                          QStringLiteral("第%1题").arg(i + 1), 0, highest[i], 100,
+                                          100 * (i + 1)});
     }
 
-    QLineEdit* addEdit(QVBoxLayout* layout, const QString& name) {
-        auto* edit = new QLineEdit(&m_window);
-        edit->setObjectName(name);
-        layout->addWidget(edit);
-        return edit;
+    void openWithPaper(const QString& allTurnInfo = QString()) {
+        open();
+        openPaper(allTurnInfo);
+        activate();
     }
 
-    // Types `text` into score edit i, which gets the focus first.
-    void type(int i, const QString& text) {
-        m_edits[i]->setFocus();
-        QTest::keyClicks(m_edits[i], text);
+    const VectorObject& scoreText(int i) const {
+        const imaging::VectorLayer& layer = view().layer();
+        return *layer.object(layer.findAt(100, 100 * (i + 1)));
     }
-
-    const VectorObject& scoreText(int i) const { return *m_layer.object(m_placeholders[i]); }
-    QWidget* focused() const { return m_window.focusWidget(); }
-
-    QWidget m_window;
-    QList<QLineEdit*> m_before, m_edits, m_after;
-    QList<TSubQuestion> m_subs;
-    VectorLayer m_layer;
-    QList<imaging::ObjectHandle> m_placeholders;
-    bool m_paperLoaded = true;
-    bool m_historyVisible = false;
-    int m_submits = 0;
-    QList<double> m_totals;
-    RecordingMessages m_messages;
-    std::unique_ptr<ScoreEntry> m_entry;
+    QLineEdit* edit(int i) const { return probe().ScoreEdits[i]; }
+    QWidget* focused() const { return window->focusWidget(); }
+    QString total() const { return probe().ScorePanel->text(); }
+    int submissions() const { return int(server.requestsFor(QStringLiteral("SaveSymbol")).size()); }
 };
 
 struct RangeCase {
@@ -107,19 +66,20 @@ class ScoreEntryRange : public ScoreEntryTest, public ::testing::WithParamInterf
 
 TEST_P(ScoreEntryRange, AcceptedScoresMoveOnAndOthersAreRefused) {
     const RangeCase& c = GetParam();
+    openWithPaper();
     type(c.edit, c.text);
-    QTest::keyClick(m_edits[c.edit], c.key);
+    press(c.key);
 
     if (c.message.isEmpty()) {
-        EXPECT_TRUE(m_messages.shown.isEmpty());
-        EXPECT_EQ(focused(), m_edits[c.edit + 1]);
+        EXPECT_TRUE(messages.shown.isEmpty());
+        EXPECT_EQ(focused(), edit(c.edit + 1));
     } else {
-        EXPECT_EQ(m_messages.shown, QStringList{c.message});
-        EXPECT_EQ(focused(), m_edits[c.edit]);
-        EXPECT_EQ(m_edits[c.edit]->selectedText(), c.text);
+        EXPECT_EQ(messages.shown, QStringList{c.message});
+        EXPECT_EQ(focused(), edit(c.edit));
+        EXPECT_EQ(edit(c.edit)->selectedText(), c.text);
     }
-    EXPECT_EQ(m_submits, 0);
-    EXPECT_TRUE(m_messages.asked.isEmpty());
+    EXPECT_EQ(submissions(), 0);
+    EXPECT_TRUE(messages.asked.isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -135,163 +95,195 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<RangeCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ScoreEntryTest, NonNumberOnEnterIsReportedAndNothingElseHappens) {
+    openWithPaper();
     for (const QString& text : {QStringLiteral("1.2.3"), QStringLiteral(".")}) {
         SCOPED_TRACE(text.toStdString());
-        m_messages.shown.clear();
-        m_edits[2]->clear();
+        messages.shown.clear();
+        edit(2)->clear();
         type(2, text);
-        QTest::keyClick(m_edits[2], Qt::Key_Return);
+        press(Qt::Key_Return);
         EXPECT_EQ(
-            m_messages.shown,
+            messages.shown,
             QStringList{QStringLiteral("'%1' is not a valid floating point value").arg(text)});
-        EXPECT_TRUE(m_messages.asked.isEmpty());
-        EXPECT_EQ(focused(), m_edits[2]);
+        EXPECT_TRUE(messages.asked.isEmpty());
+        EXPECT_EQ(focused(), edit(2));
     }
-    EXPECT_EQ(m_submits, 0);
+    EXPECT_EQ(submissions(), 0);
 }
 
 TEST_F(ScoreEntryTest, EmptyEditIgnoresEnter) {
-    m_edits[0]->setFocus();
-    QTest::keyClick(m_edits[0], Qt::Key_Return);
-    EXPECT_EQ(focused(), m_edits[0]);
-    EXPECT_TRUE(m_messages.shown.isEmpty());
+    openWithPaper();
+    edit(0)->setFocus();
+    press(Qt::Key_Return);
+    EXPECT_EQ(focused(), edit(0));
+    EXPECT_TRUE(messages.shown.isEmpty());
 }
 
-TEST_F(ScoreEntryTest, ConfirmedEnterOnTheLastEditSubmitsAndTabsFourTimes) {
-    QSignalSpy returnPressed(m_edits[2], &QLineEdit::returnPressed);
-    type(2, QStringLiteral("5"));
-    QTest::keyClick(m_edits[2], Qt::Key_Return);
+TEST_F(ScoreEntryTest, EnterOnTheLastEditAsksAndSubmitsOnlyWhenConfirmed) {
+    struct Case {
+        const char* name;
+        bool answerOk;
+        int submissions;
+        int returnPressed; // the key reached the edit
+    } const cases[] = {{"confirmed", true, 1, 0}, {"cancelled", false, 0, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        openWithPaper();
+        messages.asked.clear();
+        messages.answerOk = c.answerOk;
+        type(0, QStringLiteral("1"));
+        type(1, QStringLiteral("2"));
+        QSignalSpy returnPressed(edit(2), &QLineEdit::returnPressed);
+        type(2, QStringLiteral("5"));
+        press(Qt::Key_Return);
 
-    EXPECT_EQ(m_messages.asked, QStringList{kConfirm});
-    EXPECT_EQ(m_submits, 1);
-    EXPECT_EQ(focused(), m_after[3]);
-    EXPECT_EQ(returnPressed.count(), 0); // consumed
+        EXPECT_EQ(messages.asked, QStringList{kConfirm});
+        EXPECT_EQ(submissions(), c.submissions);
+        EXPECT_EQ(returnPressed.count(), c.returnPressed);
+        // Confirmed: past the three tool-bar combo boxes to the thumbnail, so
+        // the next digit scores nothing of the next paper by mistake.
+        EXPECT_EQ(focused(), c.answerOk ? static_cast<QWidget*>(probe().MyImageEnView)
+                                        : static_cast<QWidget*>(edit(2)));
+        window.reset();
+        server.clearRequests();
+    }
 }
 
-TEST_F(ScoreEntryTest, CancelledEnterOnTheLastEditLeavesTheKeyToTheEdit) {
-    m_messages.answerOk = false;
-    QSignalSpy returnPressed(m_edits[2], &QLineEdit::returnPressed);
-    type(2, QStringLiteral("5"));
-    QTest::keyClick(m_edits[2], Qt::Key_Return);
-
-    EXPECT_EQ(m_messages.asked, QStringList{kConfirm});
-    EXPECT_EQ(m_submits, 0);
-    EXPECT_EQ(focused(), m_edits[2]);
-    EXPECT_EQ(returnPressed.count(), 1); // not consumed
+TEST_F(ScoreEntryTest, UpMovesBackThroughTheTabOrder) {
+    struct Case {
+        const char* name;
+        QString basic;
+        int edit;
+        bool history;
+    } const cases[] = {
+        {"to the previous edit", QStringLiteral("0,20,1,0,0,01,1"), 2, false},
+        {"first edit, four back", QStringLiteral("0,20,1,0,0,01,1"), 0, false},
+        {"first edit, five back past the history", QStringLiteral("0,20,1,0,0,02,2"), 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        question.basic = c.basic;
+        openWithPaper();
+        ASSERT_EQ(probe().GroupBox2->isVisible(), c.history);
+        edit(c.edit)->setFocus();
+        press(Qt::Key_Up);
+        if (c.edit > 0)
+            EXPECT_EQ(focused(), edit(c.edit - 1));
+        else // the history grid is passed over when shown, so Up lands alike
+            EXPECT_EQ(focused(), probe().ComboBoxCallBackNumber);
+        window.reset();
+    }
 }
 
-struct UpCase {
-    const char* name;
-    int edit;
-    bool historyVisible;
-    const char* lands; // object name of the control that gets the focus
-};
-
-void PrintTo(const UpCase& c, std::ostream* os) {
-    *os << c.name;
+TEST_F(ScoreEntryTest, TabFollowsTheSameOrder) {
+    openWithPaper();
+    probe().ComboBoxCallBackNumber->setFocus();
+    const QList<QWidget*> expected = {probe().ComboBoxException,
+                                      probe().ComboBoxText,
+                                      probe().MyImageEnView,
+                                      edit(0),
+                                      edit(1),
+                                      edit(2)};
+    for (QWidget* next : expected) {
+        press(Qt::Key_Tab);
+        EXPECT_EQ(focused(), next) << next->objectName().toStdString();
+    }
 }
-
-class ScoreEntryUp : public ScoreEntryTest, public ::testing::WithParamInterface<UpCase> {};
-
-TEST_P(ScoreEntryUp, MovesBackInTabOrder) {
-    m_historyVisible = GetParam().historyVisible;
-    m_edits[GetParam().edit]->setFocus();
-    QTest::keyClick(m_edits[GetParam().edit], Qt::Key_Up);
-    ASSERT_NE(focused(), nullptr);
-    EXPECT_EQ(focused()->objectName(), QString::fromLatin1(GetParam().lands));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ScoreEntryUp,
-    ::testing::Values(UpCase{"ToPreviousEdit", 2, false, "score1"},
-                      UpCase{"FirstEditFourBack", 0, false, "before1"},
-                      UpCase{"FirstEditFiveBackWithHistory", 0, true, "before0"}),
-    [](const ::testing::TestParamInfo<UpCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ScoreEntryTest, TypingFollowsKeyByKeyAndEmptyingRestoresTheQuestionMark) {
+    openWithPaper();
     type(0, QStringLiteral("7"));
     EXPECT_EQ(scoreText(0).text, QStringLiteral("7"));
     EXPECT_EQ(scoreText(0).width, 40);
-    EXPECT_EQ(m_totals.last(), 7);
+    EXPECT_EQ(total(), QStringLiteral("7"));
 
-    QTest::keyClick(m_edits[0], Qt::Key_Backspace);
-    EXPECT_EQ(m_edits[0]->text(), QString());
+    press(Qt::Key_Backspace);
+    EXPECT_EQ(edit(0)->text(), QString());
     EXPECT_EQ(scoreText(0).text, QStringLiteral("?"));
     EXPECT_EQ(scoreText(0).width, 40); // kept from "7", not the placeholder's 48
-    EXPECT_EQ(m_totals.last(), 0);
+    EXPECT_EQ(total(), QStringLiteral("0"));
 }
 
 TEST_F(ScoreEntryTest, OnlyDigitsPointAndBackspaceReachTheEdit) {
+    openWithPaper();
     type(1, QStringLiteral("a-2,.+5x"));
-    EXPECT_EQ(m_edits[1]->text(), QStringLiteral("2.5"));
+    EXPECT_EQ(edit(1)->text(), QStringLiteral("2.5"));
     EXPECT_EQ(scoreText(1).text, QStringLiteral("2.5"));
     EXPECT_EQ(scoreText(1).width, 120);
-    EXPECT_EQ(m_totals.last(), 2.5);
+    EXPECT_EQ(total(), QStringLiteral("2.5"));
 }
 
 TEST_F(ScoreEntryTest, WithoutAPaperNothingIsTyped) {
-    m_paperLoaded = false;
+    open();
+    activate();
     type(0, QStringLiteral("5"));
-    EXPECT_EQ(m_edits[0]->text(), QString());
+    EXPECT_EQ(edit(0)->text(), QString());
 
-    m_edits[0]->setText(QStringLiteral("12"));
-    QTest::keyClick(m_edits[0], Qt::Key_Backspace);
-    EXPECT_EQ(m_edits[0]->text(), QStringLiteral("12"));
+    edit(0)->setText(QStringLiteral("12"));
+    press(Qt::Key_Backspace);
+    EXPECT_EQ(edit(0)->text(), QStringLiteral("12"));
 }
 
 TEST_F(ScoreEntryTest, PastedTextIsHeldToScoreCharacters) {
-    m_edits[0]->setFocus();
-    m_edits[0]->insert(QStringLiteral("abc"));
-    EXPECT_EQ(m_edits[0]->text(), QString());
-    m_edits[0]->insert(QStringLiteral("4.5"));
-    EXPECT_EQ(m_edits[0]->text(), QStringLiteral("4.5"));
+    openWithPaper();
+    edit(0)->setFocus();
+    edit(0)->insert(QStringLiteral("abc"));
+    EXPECT_EQ(edit(0)->text(), QString());
+    edit(0)->insert(QStringLiteral("4.5"));
+    EXPECT_EQ(edit(0)->text(), QStringLiteral("4.5"));
 }
 
 TEST_F(ScoreEntryTest, NumericCommentCountsInTheTotal) {
-    m_layer.add(MakeSymbolText(300, 300, QStringLiteral("3")));
+    openWithPaper();
+    probe().ComboBoxText->setEditText(QStringLiteral("3"));
+    probe().ActPutText->trigger();
+    QTest::mouseClick(view().viewport(), Qt::LeftButton, {}, viewPoint(500, 500));
     type(0, QStringLiteral("5"));
-    EXPECT_EQ(m_totals.last(), 8);
+    EXPECT_EQ(total(), QStringLiteral("8"));
 }
 
 TEST_F(ScoreEntryTest, WithoutAScoreTextTypingChangesOnlyTheEdit) {
-    // The marker dragged sub-question 1's score text away.
-    VectorObject* moved = m_layer.object(m_placeholders[0]);
-    moved->left += 30;
-    type(0, QStringLiteral("4"));
-    EXPECT_EQ(m_edits[0]->text(), QStringLiteral("4"));
-    EXPECT_EQ(moved->text, QStringLiteral("?"));
-    EXPECT_TRUE(m_totals.isEmpty());
+    // A second turn whose earlier tag scored only the first sub-question: the
+    // reader replaced the placeholders, so the others have no score text.
+    question.basic = QStringLiteral("0,20,1,0,0,02,2");
+    openWithPaper(QStringLiteral("张$4$0;100;100;4!"));
+    ASSERT_EQ(objectTexts(), QStringList{QStringLiteral("4")});
+    type(1, QStringLiteral("2"));
+    EXPECT_EQ(edit(1)->text(), QStringLiteral("2"));
+    EXPECT_EQ(objectTexts(), QStringList{QStringLiteral("4")});
+    EXPECT_EQ(total(), QStringLiteral("4"));
 }
 
 TEST_F(ScoreEntryTest, AllZeroKeepsThePlaceholderSize) {
-    m_edits[1]->setText(QStringLiteral("2"));
-    m_entry->setAllZero();
+    openWithPaper();
+    edit(1)->setText(QStringLiteral("2"));
+    probe().ActSetAllZero->trigger();
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(m_edits[i]->text(), QStringLiteral("0"));
+        EXPECT_EQ(edit(i)->text(), QStringLiteral("0"));
         EXPECT_EQ(scoreText(i).text, QStringLiteral("0"));
         EXPECT_EQ(QSize(scoreText(i).width, scoreText(i).height), QSize(48, 32));
     }
-    EXPECT_EQ(m_totals, QList<double>{0});
+    EXPECT_EQ(total(), QStringLiteral("0"));
 }
 
 TEST_F(ScoreEntryTest, FullMarkSetsEditsAndWidths) {
-    m_entry->setFullMark();
-    EXPECT_EQ(m_edits[0]->text(), QStringLiteral("10"));
-    EXPECT_EQ(m_edits[1]->text(), QStringLiteral("2.5"));
+    openWithPaper();
+    probe().ActSetFullMark->trigger();
+    EXPECT_EQ(edit(0)->text(), QStringLiteral("10"));
+    EXPECT_EQ(edit(1)->text(), QStringLiteral("2.5"));
     EXPECT_EQ(scoreText(1).text, QStringLiteral("2.5"));
     EXPECT_EQ(scoreText(1).width, 120);
     EXPECT_EQ(scoreText(0).width, 80);
-    EXPECT_EQ(m_totals, QList<double>{17.5});
+    EXPECT_EQ(total(), QStringLiteral("17.5"));
 }
 
 TEST_F(ScoreEntryTest, FillsDoNothingWithoutAPaper) {
-    m_paperLoaded = false;
-    m_entry->setAllZero();
-    m_entry->setFullMark();
-    EXPECT_EQ(scoreText(0).text, QStringLiteral("?"));
-    EXPECT_EQ(m_edits[0]->text(), QString());
-    EXPECT_TRUE(m_totals.isEmpty());
+    open();
+    probe().ActSetAllZero->trigger();
+    probe().ActSetFullMark->trigger();
+    EXPECT_EQ(edit(0)->text(), QString());
+    EXPECT_EQ(total(), QStringLiteral("0.0"));
 }
 
 } // namespace

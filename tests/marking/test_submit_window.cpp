@@ -2,7 +2,8 @@
 // the clean-up of the workstation, a refused or failed submission keeping
 // the paper, and the confirmation on the last score edit.
 
-#include "test_submit_fixture.h"
+#include "MarkingWindowFixture.h"
+#include "ScoreTexts.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -12,25 +13,47 @@
 
 namespace {
 
-// Types `text` into score edit `index` key by key, as the marker does.
-void Type(TFrmMainWindow& w, int index, const QString& text) {
-    QTest::keyClicks(w.ScoreEdits[index], text);
-}
+// Two sub-questions of 0 to 5 at (100, 100) and (100, 200) on a 1000 x 800
+// page shown at 100 %; a paper is open and the window active.
+class SubmitWindowTest : public MarkingWindowTest {
+protected:
+    void SetUp() override {
+        MarkingWindowTest::SetUp();
+        useTwoSubQuestionsOfFive();
+    }
+    void openWithPaper(const QString& studentId = QStringLiteral("S001")) {
+        open();
+        activate();
+        openPaper(QString(), studentId);
+    }
+    void clickAt(int x, int y) {
+        QTest::mouseClick(view().viewport(), Qt::LeftButton, {}, viewPoint(x, y));
+    }
+    void dragFromTo(QPoint from, QPoint to) {
+        QTest::mousePress(view().viewport(), Qt::LeftButton, {}, viewPoint(from.x(), from.y()));
+        QTest::mouseMove(view().viewport(), viewPoint(to.x(), to.y()));
+        QTest::mouseRelease(view().viewport(), Qt::LeftButton, {}, viewPoint(to.x(), to.y()));
+    }
+    QList<QByteArray> sent() const { return server.requestsFor(QStringLiteral("SaveSymbol")); }
+};
 
 } // namespace
 
-TEST_F(MarkingWindowTest, SubmissionSendsTheMarksAndClearsTheWorkstation) {
-    TFrmMainWindow& w = open();
+TEST_F(SubmitWindowTest, SubmissionSendsTheMarksAndClearsTheWorkstation) {
+    openWithPaper(QStringLiteral("S0042"));
+    const MarkingWindowProbe w = probe();
     ASSERT_EQ(w.ScoreEdits.size(), 2);
-    openPaperDirectly(QStringLiteral("S0042"));
-    Type(w, 0, QStringLiteral("5"));
-    Type(w, 1, QStringLiteral("2.50"));
-    imaging::VectorLayer& layer = w.ViewImageEnVect->layer();
-    layer.add(marking::MakeSymbolText(380, 334, QStringLiteral("X")));
-    layer.add(marking::MakeShapeMark(imaging::ObjectKind::Box, 50, 280, 300, 200));
-    layer.add(marking::MakeSymbolText(200, 500, QStringLiteral("步骤 不全")));
+    type(0, QStringLiteral("5"));
+    type(1, QStringLiteral("2.50"));
+    w.ActSymbolX->trigger();
+    clickAt(400, 350); // the cross at (380, 334)
+    w.ActPutBox->trigger();
+    dragFromTo({50, 280}, {349, 479});
+    w.ComboBoxText->setEditText(QStringLiteral("步骤 不全"));
+    w.ActPutText->trigger();
+    clickAt(380, 516); // nine bytes wide: the comment at (200, 500)
     w.ComboBoxException->setCurrentIndex(3);
-    w.LabelStatus->setText(QStringLiteral("提卷1毫秒切割1毫秒"));
+    server.clearRequests();
 
     w.ActSavePaper->trigger();
 
@@ -51,7 +74,7 @@ TEST_F(MarkingWindowTest, SubmissionSendsTheMarksAndClearsTheWorkstation) {
     EXPECT_FALSE(target.contains(' '));
 
     EXPECT_FALSE(w.PaperLoaded);
-    EXPECT_EQ(layer.count(), 0);
+    EXPECT_EQ(view().layer().count(), 0);
     EXPECT_EQ(w.ViewImageEnVect->image().pixelColor(10, 10), w.ViewImageEnVect->backgroundColor());
     EXPECT_FALSE(w.ViewImageEnVect->isEnabled());
     for (imaging::ImageView* view : w.PageViews)
@@ -72,21 +95,7 @@ TEST_F(MarkingWindowTest, SubmissionSendsTheMarksAndClearsTheWorkstation) {
     EXPECT_TRUE(server.requestsFor(QStringLiteral("GetQuestion")).isEmpty());
 }
 
-TEST_F(MarkingWindowTest, ExceptionChoiceTypicalPaperIsNoException) {
-    TFrmMainWindow& w = open();
-    openPaperDirectly();
-    Type(w, 0, QStringLiteral("1"));
-    Type(w, 1, QStringLiteral("0"));
-    w.ComboBoxException->setCurrentIndex(1);
-    w.ActSavePaper->trigger();
-    const QList<QByteArray> sent = server.requestsFor(QStringLiteral("SaveSymbol"));
-    ASSERT_EQ(sent.size(), 1);
-    EXPECT_EQ(QueryValue(sent[0], "Description"), QStringLiteral("典型考卷"));
-    EXPECT_EQ(QueryValue(sent[0], "IsExceptional"), QStringLiteral("0"));
-    EXPECT_EQ(QueryValue(sent[0], "Mark"), QStringLiteral("1"));
-}
-
-TEST_F(MarkingWindowTest, RefusedSubmissionSendsNothingAndKeepsThePaper) {
+TEST_F(SubmitWindowTest, RefusedSubmissionSendsNothingAndKeepsThePaper) {
     struct Case {
         const char* name;
         QString first;
@@ -99,12 +108,12 @@ TEST_F(MarkingWindowTest, RefusedSubmissionSendsNothingAndKeepsThePaper) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TFrmMainWindow& w = open();
-        openPaperDirectly();
+        openWithPaper();
+        const MarkingWindowProbe w = probe();
         messages.shown.clear();
-        Type(w, 0, c.first);
+        type(0, c.first);
         if (!c.second.isEmpty())
-            Type(w, 1, c.second);
+            type(1, c.second);
         const QStringList before = objectTexts();
 
         w.ActSavePaper->trigger();
@@ -117,16 +126,18 @@ TEST_F(MarkingWindowTest, RefusedSubmissionSendsNothingAndKeepsThePaper) {
         EXPECT_TRUE(w.ActSavePaper->isEnabled());
         EXPECT_TRUE(w.ActViewOri->isEnabled());
         EXPECT_TRUE(w.ViewImageEnVect->isEnabled());
+        window.reset();
     }
 }
 
-TEST_F(MarkingWindowTest, FailedSaveSymbolKeepsThePaperForAnotherTry) {
+TEST_F(SubmitWindowTest, FailedSaveSymbolKeepsThePaperForAnotherTry) {
     server.setReply(QStringLiteral("SaveSymbol"), QByteArray("busy"), 500, "text/plain");
-    TFrmMainWindow& w = open();
-    openPaperDirectly();
-    Type(w, 0, QStringLiteral("4"));
-    Type(w, 1, QStringLiteral("3"));
-    w.LabelStatus->setText(QStringLiteral("提卷1毫秒切割1毫秒"));
+    openWithPaper();
+    const MarkingWindowProbe w = probe();
+    type(0, QStringLiteral("4"));
+    type(1, QStringLiteral("3"));
+    const QString status = w.LabelStatus->text();
+    ASSERT_TRUE(status.startsWith(QStringLiteral("提卷")));
     const QStringList before = objectTexts();
 
     w.ActSavePaper->trigger();
@@ -141,7 +152,7 @@ TEST_F(MarkingWindowTest, FailedSaveSymbolKeepsThePaperForAnotherTry) {
     EXPECT_FALSE(w.ActLoadPaper->isEnabled());
     EXPECT_TRUE(w.ActSavePaper->isEnabled());
     EXPECT_TRUE(w.ActViewOri->isEnabled());
-    EXPECT_EQ(w.LabelStatus->text(), QStringLiteral("提卷1毫秒切割1毫秒"));
+    EXPECT_EQ(w.LabelStatus->text(), status);
 
     // The server answers again: the same paper goes through.
     server.setReply(QStringLiteral("SaveSymbol"), gbk::encode(QStringLiteral("成功")), 200,
@@ -151,12 +162,12 @@ TEST_F(MarkingWindowTest, FailedSaveSymbolKeepsThePaperForAnotherTry) {
     EXPECT_FALSE(w.PaperLoaded);
 }
 
-TEST_F(MarkingWindowTest, ConfirmingOnTheLastScoreEditSubmits) {
-    TFrmMainWindow& w = open();
-    openPaperDirectly();
-    Type(w, 0, QStringLiteral("5"));
-    Type(w, 1, QStringLiteral("1"));
-    QTest::keyClick(w.ScoreEdits[1], Qt::Key_Return);
+TEST_F(SubmitWindowTest, ConfirmingOnTheLastScoreEditSubmits) {
+    openWithPaper();
+    const MarkingWindowProbe w = probe();
+    type(0, QStringLiteral("5"));
+    type(1, QStringLiteral("1"));
+    press(Qt::Key_Return);
     EXPECT_EQ(messages.asked, QStringList{QStringLiteral("你确认提交你所提交的成绩吗??")});
     const QList<QByteArray> sent = server.requestsFor(QStringLiteral("SaveSymbol"));
     ASSERT_EQ(sent.size(), 1);
@@ -164,26 +175,24 @@ TEST_F(MarkingWindowTest, ConfirmingOnTheLastScoreEditSubmits) {
     EXPECT_FALSE(w.PaperLoaded);
 }
 
-TEST_F(MarkingWindowTest, NothingIsSubmittedWithoutAnOpenPaper) {
-    TFrmMainWindow& w = open();
-    openPaperDirectly();
-    Type(w, 0, QStringLiteral("5"));
-    Type(w, 1, QStringLiteral("1"));
-    // The paper is taken off the screen while the edits keep their text, as
-    // a call-back that finds no paper leaves them.
-    w.ClearPaperFromScreen();
-    w.ActSavePaperExecute();
+TEST_F(SubmitWindowTest, NothingIsSubmittedWithoutAnOpenPaper) {
+    openWithPaper();
+    type(0, QStringLiteral("5"));
+    type(1, QStringLiteral("1"));
+    // The paper is taken off the screen while the edits keep their text.
+    closePaperByEmptyCallBack();
+    window->ActSavePaperExecute();
     EXPECT_TRUE(server.requestsFor(QStringLiteral("SaveSymbol")).isEmpty());
     EXPECT_TRUE(messages.shown.isEmpty());
 }
 
-TEST_F(MarkingWindowTest, AutoLoadPaperFetchesTheNextPaperAfterTheSubmission) {
-    server.setReply(QStringLiteral("GetQuestion"), PaperReply(QStringLiteral("S0100")));
-    TFrmMainWindow& w = open();
-    state.AutoLoadPaper = true;
-    openPaperDirectly();
-    Type(w, 0, QStringLiteral("2"));
-    Type(w, 1, QStringLiteral("2"));
+TEST_F(SubmitWindowTest, AutoLoadPaperFetchesTheNextPaperAfterTheSubmission) {
+    storeSetting(QStringLiteral("AutoLoadPaper"), QStringLiteral("1"));
+    openWithPaper();
+    const MarkingWindowProbe w = probe();
+    type(0, QStringLiteral("2"));
+    type(1, QStringLiteral("2"));
+    serveQuestion(QStringLiteral("S0100"));
     server.clearRequests();
 
     w.ActSavePaper->trigger();
@@ -200,22 +209,20 @@ TEST_F(MarkingWindowTest, AutoLoadPaperFetchesTheNextPaperAfterTheSubmission) {
     EXPECT_TRUE(w.ActSavePaper->isEnabled());
 }
 
-TEST_F(MarkingWindowTest, AutomaticFetchEndingInAnErrorIsReported) {
+TEST_F(SubmitWindowTest, AutomaticFetchEndingInAnErrorIsReported) {
+    question.basic = QStringLiteral("0,10,1,0,0,03,2");
+    storeSetting(QStringLiteral("AutoLoadPaper"), QStringLiteral("1"));
+    openWithPaper();
+    const MarkingWindowProbe w = probe();
+    type(0, QStringLiteral("2"));
+    type(1, QStringLiteral("2"));
     // The next paper's last earlier turn carries a box record without its
     // height, which stops the tag reader with an error.
-    server.setReply(QStringLiteral("GetParam"), ParamReply(QStringLiteral("0,10,1,0,0,03,2")));
-    server.setReply(
-        QStringLiteral("GetQuestion"),
-        PaperReply(QStringLiteral("S0100"), QStringLiteral("张$90$0;100;100;3!3;1;2;3!")));
-    TFrmMainWindow& w = open();
-    state.AutoLoadPaper = true;
-    openPaperDirectly();
-    Type(w, 0, QStringLiteral("2"));
-    Type(w, 1, QStringLiteral("2"));
+    serveQuestion(QStringLiteral("S0100"), QStringLiteral("张$90$0;100;100;3!3;1;2;3!"));
 
     w.ActSavePaper->trigger();
 
     EXPECT_EQ(server.requestsFor(QStringLiteral("SaveSymbol")).size(), 1);
-    EXPECT_EQ(server.requestsFor(QStringLiteral("GetQuestion")).size(), 1);
+    EXPECT_EQ(server.requestsFor(QStringLiteral("GetQuestion")).size(), 2);
     EXPECT_EQ(messages.shown, QStringList{QStringLiteral("自动提卷出错")});
 }

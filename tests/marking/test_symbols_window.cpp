@@ -3,7 +3,7 @@
 // score text with its pop-up of common scores, and the comment list.
 
 #include "CommentList.h"
-#include "PaperWindowFixture.h"
+#include "MarkingWindowFixture.h"
 #include "TagFormat.h"
 
 #include <QComboBox>
@@ -16,14 +16,16 @@ namespace {
 using imaging::ObjectKind;
 using imaging::VectorObject;
 
-class SymbolsWindowTest : public PaperWindowTest {
+class SymbolsWindowTest : public MarkingWindowTest {
 protected:
     void SetUp() override {
-        PaperWindowTest::SetUp();
-        openWindow();
+        MarkingWindowTest::SetUp();
         // At half size the whole page fits the view, so every point of it
         // can be clicked.
-        state.ZoomSetting = QStringLiteral("50");
+        IniFile(ConfigIniPath())
+            .writeString(QStringLiteral("ViewPaper"), QStringLiteral("Vidio"),
+                         QStringLiteral("50"));
+        open();
         openPaper();
     }
 
@@ -53,8 +55,8 @@ protected:
         return found;
     }
     void putComment(const QString& typed) {
-        window->ComboBoxText->setEditText(typed);
-        window->ActPutText->trigger();
+        probe().ComboBoxText->setEditText(typed);
+        probe().ActPutText->trigger();
     }
 };
 
@@ -67,8 +69,8 @@ TEST_F(SymbolsWindowTest, CrossIsCentredAboveTheClickAndKeptInsideThePicture) {
                  {{995, 790}, {960, 760, 40, 40}}};
     for (const Case& c : cases) {
         view().layer().clear();
-        window->ActSymbolX->trigger();
-        EXPECT_TRUE(window->DrawToolArmed);
+        probe().ActSymbolX->trigger();
+        EXPECT_TRUE(probe().DrawToolArmed);
         clickAt(c.click.x(), c.click.y());
 
         ASSERT_EQ(view().layer().count(), 1);
@@ -82,16 +84,16 @@ TEST_F(SymbolsWindowTest, CrossIsCentredAboveTheClickAndKeptInsideThePicture) {
         EXPECT_TRUE(o->movable);
         EXPECT_FALSE(o->editable);
         // One mark per command.
-        EXPECT_FALSE(window->DrawToolArmed);
+        EXPECT_FALSE(probe().DrawToolArmed);
         EXPECT_EQ(view().tool(), imaging::ImageView::Tool::Select);
     }
 }
 
 TEST_F(SymbolsWindowTest, ToolCommandsDoNothingWithoutAPaper) {
-    window->PaperLoaded = false;
-    window->ActSymbolX->trigger();
-    window->ActPutBox->trigger();
-    EXPECT_FALSE(window->DrawToolArmed);
+    closePaperByEmptyCallBack();
+    probe().ActSymbolX->trigger();
+    probe().ActPutBox->trigger();
+    EXPECT_FALSE(probe().DrawToolArmed);
     EXPECT_EQ(view().tool(), imaging::ImageView::Tool::Select);
 }
 
@@ -104,7 +106,7 @@ TEST_F(SymbolsWindowTest, CommentOfFourChineseCharactersIsThreeHundredTwentyWide
     EXPECT_EQ(placed[0].text, QStringLiteral("书写工整"));
     EXPECT_EQ(QRect(placed[0].left, placed[0].top, placed[0].width, placed[0].height),
               QRect(340, 284, 320, 40));
-    EXPECT_EQ(window->ComboBoxText->findText(QStringLiteral("书写工整")), 0);
+    EXPECT_EQ(probe().ComboBoxText->findText(QStringLiteral("书写工整")), 0);
     EXPECT_EQ(marking::ReadCommentFile(CommentTxtPath()), QStringList{QStringLiteral("书写工整")});
 }
 
@@ -120,25 +122,24 @@ TEST_F(SymbolsWindowTest, ScoreTextsReadFromATagStayAtTheirSubQuestions) {
 }
 
 TEST_F(SymbolsWindowTest, CommentTypedWithEnterStillReachesTheCommentFile) {
-    QTest::keyClicks(window->ComboBoxText->lineEdit(), "Nice");
-    QTest::keyClick(window->ComboBoxText->lineEdit(), Qt::Key_Return);
-    window->ActPutText->trigger();
-    EXPECT_EQ(window->ComboBoxText->count(), 1);
+    QTest::keyClicks(probe().ComboBoxText->lineEdit(), "Nice");
+    QTest::keyClick(probe().ComboBoxText->lineEdit(), Qt::Key_Return);
+    probe().ActPutText->trigger();
+    EXPECT_EQ(probe().ComboBoxText->count(), 1);
     EXPECT_EQ(marking::ReadCommentFile(CommentTxtPath()), QStringList{QStringLiteral("Nice")});
 }
 
 TEST_F(SymbolsWindowTest, CommentListGrowsOnlyByNewTexts) {
-    window->ComboBoxText->addItems({QStringLiteral("Good"), QStringLiteral("好")});
+    probe().ComboBoxText->addItems({QStringLiteral("Good"), QStringLiteral("好")});
     putComment(QStringLiteral("GOOD"));
-    EXPECT_EQ(window->ComboBoxText->count(), 2);
+    EXPECT_EQ(probe().ComboBoxText->count(), 2);
     EXPECT_FALSE(QFile::exists(CommentTxtPath()));
-    view().setTool(imaging::ImageView::Tool::Select);
-    window->DrawToolArmed = false;
+    clickAt(500, 300); // the comment is placed
 
     // Without a paper the list still learns the comment, but no tool is armed.
-    window->PaperLoaded = false;
+    closePaperByEmptyCallBack();
     putComment(QStringLiteral("认真"));
-    EXPECT_FALSE(window->DrawToolArmed);
+    EXPECT_FALSE(probe().DrawToolArmed);
     EXPECT_EQ(marking::ReadCommentFile(CommentTxtPath()),
               (QStringList{QStringLiteral("Good"), QStringLiteral("好"), QStringLiteral("认真")}));
 }
@@ -146,10 +147,10 @@ TEST_F(SymbolsWindowTest, CommentListGrowsOnlyByNewTexts) {
 TEST_F(SymbolsWindowTest, CommentWithTagSeparatorsIsMadeSafeOnThePaperOnly) {
     putComment(QStringLiteral("错!看书;"));
     clickAt(500, 600);
-    window->ActSymbolX->trigger();
+    probe().ActSymbolX->trigger();
     clickAt(300, 700);
 
-    EXPECT_EQ(window->ComboBoxText->itemText(0), QStringLiteral("错!看书;"));
+    EXPECT_EQ(probe().ComboBoxText->itemText(0), QStringLiteral("错!看书;"));
     const QString tag = marking::BuildTag(view().layer(), state.SubQuestions);
     imaging::VectorLayer read;
     marking::DrawTag(read, state.SubQuestions, tag, {});
@@ -163,42 +164,34 @@ TEST_F(SymbolsWindowTest, CommentWithTagSeparatorsIsMadeSafeOnThePaperOnly) {
 
 TEST_F(SymbolsWindowTest, EmptyCommentArmsNothing) {
     putComment(QStringLiteral("  "));
-    EXPECT_FALSE(window->DrawToolArmed);
+    EXPECT_FALSE(probe().DrawToolArmed);
     EXPECT_EQ(view().tool(), imaging::ImageView::Tool::Select);
     EXPECT_EQ(messages.shown.size(), 1);
-    EXPECT_EQ(window->ComboBoxText->count(), 0);
+    EXPECT_EQ(probe().ComboBoxText->count(), 0);
 }
 
 TEST_F(SymbolsWindowTest, UnwritableCommentFileIsReportedAndArmsNothing) {
     SetAppDir(QStringLiteral("/nonexistent/folder"));
     putComment(QStringLiteral("好"));
-    EXPECT_EQ(window->ComboBoxText->count(), 1);
-    EXPECT_FALSE(window->DrawToolArmed);
+    EXPECT_EQ(probe().ComboBoxText->count(), 1);
+    EXPECT_FALSE(probe().DrawToolArmed);
     EXPECT_EQ(messages.shown.size(), 1);
 }
 
 TEST_F(SymbolsWindowTest, LineBoxAndEllipseFromADragAreRedAndCounted) {
     struct Case {
-        QAction* TFrmMainWindow::*command;
+        const char* command;
         ObjectKind kind;
         QPoint from;
         QPoint to;
         QRect extent;
     } cases[] = {
-        {&TFrmMainWindow::ActSymbolLine,
-         ObjectKind::Line,
-         {300, 200},
-         {200, 150},
-         {300, 200, -99, -49}},
-        {&TFrmMainWindow::ActPutBox, ObjectKind::Box, {300, 200}, {200, 150}, {200, 150, 101, 51}},
-        {&TFrmMainWindow::ActPutEllipse,
-         ObjectKind::Ellipse,
-         {600, 600},
-         {700, 650},
-         {600, 600, 101, 51}},
+        {"ActSymbolLine", ObjectKind::Line, {300, 200}, {200, 150}, {300, 200, -99, -49}},
+        {"ActPutBox", ObjectKind::Box, {300, 200}, {200, 150}, {200, 150, 101, 51}},
+        {"ActPutEllipse", ObjectKind::Ellipse, {600, 600}, {700, 650}, {600, 600, 101, 51}},
     };
     for (const Case& c : cases) {
-        (window.get()->*c.command)->trigger();
+        window->findChild<QAction*>(QString::fromLatin1(c.command))->trigger();
         dragFromTo(c.from, c.to);
         const VectorObject o = marks().last();
         EXPECT_EQ(o.kind, c.kind);
@@ -206,18 +199,18 @@ TEST_F(SymbolsWindowTest, LineBoxAndEllipseFromADragAreRedAndCounted) {
         EXPECT_EQ(o.penColor, imaging::kGdiRed);
         EXPECT_EQ(o.penStyle, imaging::PenStyle::Solid);
         EXPECT_EQ(o.brushStyle, imaging::BrushStyle::Clear);
-        EXPECT_FALSE(window->DrawToolArmed);
+        EXPECT_FALSE(probe().DrawToolArmed);
     }
-    EXPECT_EQ(window->LabelLineCount->text(), QStringLiteral("1"));
-    EXPECT_EQ(window->LabelBoxCount->text(), QStringLiteral("1"));
-    EXPECT_EQ(window->LabelEllipseCount->text(), QStringLiteral("1"));
+    EXPECT_EQ(probe().LabelLineCount->text(), QStringLiteral("1"));
+    EXPECT_EQ(probe().LabelBoxCount->text(), QStringLiteral("1"));
+    EXPECT_EQ(probe().LabelEllipseCount->text(), QStringLiteral("1"));
 }
 
 TEST_F(SymbolsWindowTest, RightButtonDeletesTheNearestMarkButNeverAScoreText) {
     // Score text of sub-question 1 at (120, 300), 48 x 32.
-    window->ActSymbolX->trigger();
+    probe().ActSymbolX->trigger();
     clickAt(250, 336); // cross at 230..269 x 320..359
-    window->ActPutBox->trigger();
+    probe().ActPutBox->trigger();
     dragFromTo({600, 100}, {700, 150});
     ASSERT_EQ(marks().size(), 2);
 
@@ -230,7 +223,7 @@ TEST_F(SymbolsWindowTest, RightButtonDeletesTheNearestMarkButNeverAScoreText) {
     rightClickAt(850, 120);
     ASSERT_EQ(marks().size(), 1);
     EXPECT_EQ(marks()[0].text, QStringLiteral("X"));
-    EXPECT_EQ(window->LabelBoxCount->text(), QStringLiteral("0"));
+    EXPECT_EQ(probe().LabelBoxCount->text(), QStringLiteral("0"));
 
     // On the cross: the cross goes; the left button deletes nothing.
     clickAt(250, 340);
@@ -250,7 +243,7 @@ TEST_F(SymbolsWindowTest, HighlightedScoreTextOffersOnlyTheCommonScoresInItsRang
     EXPECT_EQ(view().layer().object(first)->penColor, imaging::kGdiRed);
     EXPECT_EQ(window->HighlightedScoreText(), second);
     QStringList shown;
-    for (QAction* item : window->ScoreMenuItems) {
+    for (QAction* item : probe().ScoreMenuItems) {
         if (item->isVisible())
             shown << item->text();
     }
@@ -259,41 +252,34 @@ TEST_F(SymbolsWindowTest, HighlightedScoreTextOffersOnlyTheCommonScoresInItsRang
     // The highlight stays after the mouse leaves; a click anywhere opens the menu.
     QTest::mouseMove(view().viewport(), viewPoint(800, 700));
     clickAt(800, 700);
-    EXPECT_TRUE(window->PopupMenu->isVisible());
-    window->PopupMenu->hide();
+    EXPECT_TRUE(probe().PopupMenu->isVisible());
+    probe().PopupMenu->hide();
 
-    window->MenuItemClick(window->ScoreMenuItems[1]);
+    window->MenuItemClick(probe().ScoreMenuItems[1]);
     const VectorObject* o = view().layer().object(second);
     EXPECT_EQ(o->text, QStringLiteral("2"));
     EXPECT_EQ(o->width, 40);
     EXPECT_EQ(o->penColor, imaging::kGdiBlue);
-    EXPECT_EQ(window->ScoreEdits[1]->text(), QStringLiteral("2"));
-    EXPECT_EQ(window->ScorePanel->text(), QStringLiteral("2"));
+    EXPECT_EQ(probe().ScoreEdits[1]->text(), QStringLiteral("2"));
+    EXPECT_EQ(probe().ScorePanel->text(), QStringLiteral("2"));
     EXPECT_EQ(view().layer().object(first)->text, QStringLiteral("?"));
 
     // Over the first score text the range is 0..5: every item shows.
     QTest::mouseMove(view().viewport(), viewPoint(140, 310));
     EXPECT_EQ(window->HighlightedScoreText(), first);
-    for (QAction* item : window->ScoreMenuItems)
+    for (QAction* item : probe().ScoreMenuItems)
         EXPECT_TRUE(item->isVisible()) << item->text().toStdString();
 }
 
 TEST_F(SymbolsWindowTest, NoPopupWhileAToolIsArmedOrWithoutAHighlight) {
     clickAt(800, 700);
-    EXPECT_FALSE(window->PopupMenu->isVisible());
+    EXPECT_FALSE(probe().PopupMenu->isVisible());
 
     QTest::mouseMove(view().viewport(), viewPoint(140, 510));
-    window->ActPutBox->trigger();
+    probe().ActPutBox->trigger();
     dragFromTo({600, 600}, {700, 650});
-    EXPECT_FALSE(window->PopupMenu->isVisible());
+    EXPECT_FALSE(probe().PopupMenu->isVisible());
     EXPECT_EQ(marks().size(), 1);
-}
-
-TEST_F(SymbolsWindowTest, CommonScoreIsIgnoredWithoutAPaper) {
-    QTest::mouseMove(view().viewport(), viewPoint(140, 510));
-    window->PaperLoaded = false;
-    window->MenuItemClick(window->ScoreMenuItems[0]);
-    EXPECT_EQ(view().layer().object(view().layer().findAt(120, 500))->text, QStringLiteral("?"));
 }
 
 } // namespace

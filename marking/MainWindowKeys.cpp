@@ -1,0 +1,139 @@
+// The marking window's keys: the window previews every key of its controls
+// once, before the control that has the focus, then hands the score edits'
+// keys to the score entry. Also the one tab order of the window and the focus
+// moves that stand for Tab and Shift+Tab presses.
+
+#include "UntMainWindow.h"
+
+#include "AppError.h"
+#include "HistoryGrid.h"
+#include "ImageView.h"
+#include "ScoreEntry.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+namespace {
+
+// Pixels scrolled by one arrow or page key.
+constexpr int kKeyScroll = 20;
+
+bool TakesTabFocus(const QWidget* w) {
+    return w && w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus);
+}
+
+} // namespace
+
+void TFrmMainWindow::FormKeyDown(QKeyEvent* event) {
+    imaging::ImageView* view = ViewImageEnVect;
+    int x = view->scrollX();
+    int y = view->scrollY();
+    const int w = view->imageWidth();
+    const int h = view->imageHeight();
+    switch (event->key()) {
+    case Qt::Key_F2:
+        ActViewPaperConfigExecute();
+        return;
+    case Qt::Key_PageUp:
+    case Qt::Key_Up:
+        y = y - kKeyScroll > 0 ? y - kKeyScroll : 0;
+        break;
+    case Qt::Key_PageDown:
+    case Qt::Key_Down:
+        y = y + kKeyScroll < h ? y + kKeyScroll : h - kKeyScroll;
+        break;
+    case Qt::Key_Right:
+        x = x - kKeyScroll > 0 ? x - kKeyScroll : 0;
+        break;
+    case Qt::Key_Left:
+        x = x + kKeyScroll < w ? x + kKeyScroll : w - kKeyScroll;
+        break;
+    default:
+        return;
+    }
+    view->setScroll(x, y);
+}
+
+void TFrmMainWindow::keyPressEvent(QKeyEvent* event) {
+    // A dialog rejects itself on Escape; for the marking window that would
+    // drop the open paper and end the sign-in on a stray key press.
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool TFrmMainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return QDialog::eventFilter(watched, event);
+    auto* receiver = qobject_cast<QWidget*>(watched);
+    if (!receiver || receiver->window() != this)
+        return false;
+    // A key the focused control leaves alone travels up to the window and
+    // passes this application-wide filter at every step; only its first
+    // receiver, the control with the focus, previews it.
+    QWidget* first = focusWidget() ? focusWidget() : this;
+    if (receiver != first)
+        return false;
+    return previewKey(receiver, static_cast<QKeyEvent*>(event));
+}
+
+bool TFrmMainWindow::previewKey(QWidget* receiver, QKeyEvent* key) {
+    const bool press = key->type() == QEvent::KeyPress;
+    if (press)
+        Guarded([&] { FormKeyDown(key); }); // sees the key, never swallows it
+    const int index = m_scoreEntry->indexOf(receiver);
+    if (index < 0)
+        return false;
+    // A handler that fails has done all it will: the key goes no further.
+    bool consumed = true;
+    Guarded([&] {
+        if (press) {
+            consumed =
+                m_scoreEntry->MyEditKeyDown(index, key) || m_scoreEntry->MyEditKeyPress(index, key);
+        } else {
+            consumed = false;
+            m_scoreEntry->MyEditKeyUp(index);
+        }
+    });
+    return consumed;
+}
+
+QList<QWidget*> TFrmMainWindow::tabOrder() const {
+    // Four stops before the score edits (five with the history shown), so
+    // that Up on the first edit (four or five Shift+Tab) ends on the
+    // call-back number and the four Tabs after a confirmed submission from
+    // the last edit end on the thumbnail: never on a score edit, where the
+    // next digit would score the wrong sub-question of the next paper.
+    QList<QWidget*> order = {ComboBoxCallBackNumber, ComboBoxException, ComboBoxText, MyImageEnView,
+                             StringGridHist};
+    for (QLineEdit* edit : ScoreEdits)
+        order.append(edit);
+    return order;
+}
+
+void TFrmMainWindow::applyTabOrder() {
+    const QList<QWidget*> order = tabOrder();
+    for (int i = 0; i + 1 < order.size(); ++i)
+        QWidget::setTabOrder(order[i], order[i + 1]);
+}
+
+void TFrmMainWindow::moveFocus(QWidget* from, int steps, bool backward) {
+    const QList<QWidget*> order = tabOrder();
+    const int n = int(order.size());
+    int at = int(order.indexOf(from));
+    if (at < 0 || steps <= 0)
+        return;
+    QWidget* target = nullptr;
+    for (int moved = 0, tried = 0; moved < steps && tried < steps * n; ++tried) {
+        at = backward ? (at + n - 1) % n : (at + 1) % n;
+        if (TakesTabFocus(order[at])) {
+            target = order[at];
+            ++moved;
+        }
+    }
+    if (target)
+        target->setFocus(backward ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+}
