@@ -8,6 +8,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcpp-httplib-dev libsqlite3-dev
   fonts-noto-cjk qt6-translations-l10n xvfb xauth
+  # cpack's dependency scan of the Debian package (dpkg-shlibdeps, file) and its test
+  dpkg-dev file desktop-file-utils
 )
 
 missing=()
