@@ -4,6 +4,7 @@
 #include "ImageView.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -24,6 +25,8 @@ bool InstallQtTranslations() {
 
 void PrepareApplication() {
     InstallQtTranslations();
+    // Desktops match the windows to the menu entry (its name and icon) by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("marking-client"));
     // fontconfig does not map 宋体/SimSun to an installed CJK face here, so
     // the program maps them itself.
     imaging::InstallFontSubstitutions();
