@@ -90,6 +90,9 @@ void TFrmMainWindow::ActCallBackExecute() {
 void TFrmMainWindow::StringGridHistSelectCell(int ACol, int ARow, bool& CanSelect) {
     Q_UNUSED(ACol);
     CanSelect = true;
-    if (ARow >= 0 && ARow < HistRecords.size())
+    if (ARow >= 0 && ARow < HistRecords.size()) {
+        // Another turn's marks come on screen: what was undoable is gone.
+        forgetMarkChanges();
         DrawTag(HistRecords[ARow].TurnTag);
+    }
 }

@@ -52,6 +52,8 @@ void TFrmMainWindow::buildCommands() {
          &TFrmMainWindow::ActCallBackExecute},
         {&TFrmMainWindow::ActSymbolX, "ActSymbolX", QStringLiteral("打叉"),
          QStringLiteral("在图上打叉"), 0, true, &TFrmMainWindow::ActSymbolXExecute},
+        {&TFrmMainWindow::ActSymbolTick, "ActSymbolTick", QStringLiteral("打勾"),
+         QStringLiteral("在图上打勾"), 0, true, &TFrmMainWindow::ActSymbolTickExecute},
         {&TFrmMainWindow::ActSymbolLine, "ActSymbolLine", QStringLiteral("画线"),
          QStringLiteral("在图上画线"), 0, true, &TFrmMainWindow::ActSymbolLineExecute},
         {&TFrmMainWindow::ActPutBox, "ActPutBox", QStringLiteral("画框"),
@@ -89,6 +91,11 @@ void TFrmMainWindow::buildCommands() {
         {&TFrmMainWindow::ActChangePassword, "ActChangePassword", QStringLiteral("修改密码"),
          QStringLiteral("点此按钮可以修改密码"), 0, true,
          &TFrmMainWindow::ActChangePasswordExecute},
+        // Keys and enabled state: buildUndo.
+        {&TFrmMainWindow::ActUndo, "ActUndo", QStringLiteral("撤销"), QString(), 0, false,
+         &TFrmMainWindow::ActUndoExecute},
+        {&TFrmMainWindow::ActRedo, "ActRedo", QStringLiteral("恢复"), QString(), 0, false,
+         &TFrmMainWindow::ActRedoExecute},
     };
     for (const Command& c : commands) {
         auto* action = new QAction(c.caption, this);
@@ -175,6 +182,7 @@ void TFrmMainWindow::buildToolbars() {
     groove(bar);
     commandButton(bar, ActSymbolLine);
     commandButton(bar, ActSymbolX);
+    commandButton(bar, ActSymbolTick);
     commandButton(bar, ActPutEllipse);
     groove(bar);
     commandButton(bar, ActPutBox);

@@ -66,11 +66,20 @@ void TFrmMainWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TFrmMainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
         return QDialog::eventFilter(watched, event);
     auto* receiver = qobject_cast<QWidget*>(watched);
     if (!receiver || receiver->window() != this)
         return false;
+    if (type == QEvent::ShortcutOverride) {
+        // Ctrl+Z and Ctrl+Y take back marks, also while a score edit has the
+        // focus: the edit must not claim them for its own text.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        return m_scoreEntry->indexOf(receiver) >= 0 &&
+               (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+                key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y));
+    }
     // A key the focused control leaves alone travels up to the window and
     // passes this application-wide filter at every step; only its first
     // receiver, the control with the focus, previews it.

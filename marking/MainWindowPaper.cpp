@@ -120,6 +120,7 @@ void TFrmMainWindow::ActLoadPaperExecute() {
 }
 
 marking::ComposeOutcome TFrmMainWindow::composePaper(bool repaintEachHistoryRow) {
+    forgetMarkChanges();
     const marking::ComposeOutcome outcome =
         marking::ComposeAnswerImage(m_state, PageViews, *ViewImageEnVect);
     marking::ClearView(*MyImageEnView);

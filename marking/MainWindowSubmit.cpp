@@ -67,6 +67,7 @@ void TFrmMainWindow::ActSavePaperExecute() {
 }
 
 void TFrmMainWindow::ClearPaperFromScreen() {
+    forgetMarkChanges();
     ViewImageEnVect->layer().clear();
     ViewImageEnVect->blank();
     PaperLoaded = false;

@@ -9,6 +9,7 @@
 #include "CommentList.h"
 #include "GbkText.h"
 #include "ImageView.h"
+#include "MarkUndo.h"
 #include "Messages.h"
 #include "ScoreTexts.h"
 #include "UntPublic.h"
@@ -39,11 +40,19 @@ void TFrmMainWindow::armDrawTool(int tool) {
     DrawToolArmed = true;
 }
 
-void TFrmMainWindow::ActSymbolXExecute() {
+void TFrmMainWindow::placeSymbol(const QString& text) {
     if (!PaperLoaded)
         return;
-    m_state.SymbolText = QStringLiteral("X");
+    m_state.SymbolText = text;
     armDrawTool(int(ImageView::Tool::PutText));
+}
+
+void TFrmMainWindow::ActSymbolXExecute() {
+    placeSymbol(marking::kCrossText);
+}
+
+void TFrmMainWindow::ActSymbolTickExecute() {
+    placeSymbol(marking::kTickText);
 }
 
 void TFrmMainWindow::ActSymbolLineExecute() {
@@ -115,12 +124,13 @@ void TFrmMainWindow::ViewImageEnVectNewObject(int handle) {
         o->visible = true;
         o->movable = true;
     }
+    ViewImageEnVect->layerChanged();
+    RefreshStatus();
     if (tool != ImageView::Tool::Select) {
         ViewImageEnVect->setTool(ImageView::Tool::Select);
         DrawToolArmed = false;
+        recordMarkChange(*m_gesture, QStringLiteral("放置"));
     }
-    ViewImageEnVect->layerChanged();
-    RefreshStatus();
 }
 
 void TFrmMainWindow::ViewImageEnVectObjectOver(int handle) {
@@ -169,7 +179,14 @@ void TFrmMainWindow::ViewImageEnVectMouseUp(Qt::MouseButton button, QPoint pos) 
 }
 
 void TFrmMainWindow::ViewImageEnVectMouseDown(Qt::MouseButton button, QPoint pos) {
-    if (button != Qt::RightButton || !PaperLoaded)
+    if (!PaperLoaded)
+        return;
+    if (button == Qt::LeftButton) {
+        // A placement or a drag may follow: what it changes is recorded from here.
+        *m_gesture = captureMarks();
+        return;
+    }
+    if (button != Qt::RightButton)
         return;
     const ObjectHandle h = ViewImageEnVect->nearestObject(pos);
     const VectorObject* o = ViewImageEnVect->layer().object(h);
@@ -177,21 +194,24 @@ void TFrmMainWindow::ViewImageEnVectMouseDown(Qt::MouseButton button, QPoint pos
     // farther away.
     if (!o || marking::IsScorePosition(m_state.SubQuestions, o->left, o->top))
         return;
+    const marking::MarkState before = captureMarks();
     ViewImageEnVect->layer().remove(h);
     ViewImageEnVect->layerChanged();
     RefreshStatus();
+    recordMarkChange(before, QStringLiteral("删除"));
 }
 
 void TFrmMainWindow::MenuItemClick(QAction* Sender) {
     if (!PaperLoaded || !Sender)
         return;
     const QString score = Sender->toolTip();
+    const marking::MarkState before = captureMarks();
     imaging::VectorLayer& layer = ViewImageEnVect->layer();
     const QList<TSubQuestion>& subs = m_state.SubQuestions;
     for (const ObjectHandle h : layer.handles()) {
         VectorObject* o = layer.object(h);
         if (o->penColor != imaging::kGdiBlue || o->kind != ObjectKind::Text ||
-            !marking::IsScorePosition(subs, o->left, o->top) || o->text == QStringLiteral("X"))
+            !marking::IsScorePosition(subs, o->left, o->top) || marking::IsSymbolMark(o->text))
             continue;
         o->text = score;
         const int d = marking::ScoreIndexAt(subs, o->left, o->top);
@@ -203,4 +223,5 @@ void TFrmMainWindow::MenuItemClick(QAction* Sender) {
     }
     ViewImageEnVect->layerChanged();
     RefreshStatus();
+    recordMarkChange(before, Sender->text());
 }

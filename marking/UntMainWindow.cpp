@@ -12,6 +12,7 @@
 #include "ImageView.h"
 #include "IniFile.h"
 #include "MainWindowShared.h"
+#include "MarkUndo.h"
 #include "Messages.h"
 #include "ScoreEntry.h"
 #include "UntPublic.h"
@@ -56,6 +57,7 @@ TFrmMainWindow::TFrmMainWindow(TPublicFuctionObject& state, QWidget* parent)
     buildLayout();
     buildCommands();
     buildToolbars();
+    buildUndo();
     connectViewHandlers();
 
     marking::ScoreEntry::Hooks hooks;
@@ -213,6 +215,8 @@ void TFrmMainWindow::BuildScoreEdits() {
     }
     m_scoreEntry->setEdits(ScoreEdits);
     applyTabOrder();
+    // Changes recorded with the old edits cannot be turned back into these.
+    forgetMarkChanges();
 }
 
 void TFrmMainWindow::ActViewPaperConfigExecute() {
@@ -242,11 +246,15 @@ void TFrmMainWindow::ActViewPaperConfigExecute() {
 }
 
 void TFrmMainWindow::ActSetAllZeroExecute() {
+    const marking::MarkState before = captureMarks();
     m_scoreEntry->setAllZero();
+    recordMarkChange(before, QStringLiteral("全零"));
 }
 
 void TFrmMainWindow::ActSetFullMarkExecute() {
+    const marking::MarkState before = captureMarks();
     m_scoreEntry->setFullMark();
+    recordMarkChange(before, QStringLiteral("满分"));
 }
 
 void TFrmMainWindow::ActExitSystemExecute() {

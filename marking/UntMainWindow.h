@@ -11,7 +11,8 @@
 // MainWindowKeys.cpp the key preview, the score edits' keys and the focus
 // moves, MainWindowPaper.cpp fetching and showing a paper and the zoom,
 // MainWindowCallBack.cpp re-marking and the history grid,
-// MainWindowSymbols.cpp the marks, MainWindowSubmit.cpp the submission,
+// MainWindowSymbols.cpp the marks, MainWindowUndo.cpp taking marks back,
+// MainWindowSubmit.cpp the submission,
 // MainWindowDialogs.cpp the windows opened from here, UntMainWindow.cpp
 // creation, first show, the builders, the settings command and closing.
 
@@ -21,6 +22,7 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QComboBox;
@@ -33,6 +35,7 @@ class QTabWidget;
 class QTableWidget;
 class QToolBar;
 class QHBoxLayout;
+class QUndoStack;
 class TFrmViewPaperConfig;
 class TPublicFuctionObject;
 class HistoryGrid;
@@ -41,6 +44,8 @@ namespace imaging {
 class ImageView;
 }
 namespace marking {
+class MarkIds;
+struct MarkState;
 class ScoreEntry;
 struct ComposeOutcome;
 struct MarkCounts;
@@ -72,6 +77,7 @@ public:
     void ActViewOriExecute();
     void ActCallBackExecute();
     void ActSymbolXExecute();
+    void ActSymbolTickExecute();
     void ActSymbolLineExecute();
     void ActPutBoxExecute();
     void ActPutEllipseExecute();
@@ -89,6 +95,9 @@ public:
     void ActExitSystemExecute();
     void ActStaticUserExecute();
     void ActChangePasswordExecute();
+    // Undo and redo of the marks of the open paper (MainWindowUndo.cpp).
+    void ActUndoExecute();
+    void ActRedoExecute();
     void MenuItemClick(QAction* Sender);
     // The main view's events. Object handles are imaging::ObjectHandle.
     void ViewImageEnVectViewChange(int change);
@@ -96,6 +105,7 @@ public:
     void ViewImageEnVectObjectOver(int handle);
     void ViewImageEnVectMouseDown(Qt::MouseButton button, QPoint pos);
     void ViewImageEnVectMouseUp(Qt::MouseButton button, QPoint pos);
+    void ViewImageEnVectObjectMoved(int handle);
     // A row of the history grid chosen by mouse or keys redraws that turn's
     // marks. The selection is always allowed.
     void StringGridHistSelectCell(int ACol, int ARow, bool& CanSelect);
@@ -165,7 +175,17 @@ private:
     // disabled, ActSavePaper and ActViewOri off.
     void ClearPaperFromScreen();
     void zoomTo(double percent);
+    void placeSymbol(const QString& text);
     void armDrawTool(int tool); // an imaging::ImageView::Tool
+
+    // --- Undo (MainWindowUndo.cpp) -----------------------------------------
+    void buildUndo();
+    marking::MarkState captureMarks();
+    // Puts the change from `before` to the marks now on the undo stack.
+    void recordMarkChange(const marking::MarkState& before, const QString& text);
+    void applyMarks(const marking::MarkState& from, const marking::MarkState& to);
+    // The paper on screen changed: nothing to undo any more.
+    void forgetMarkChanges();
 
     // --- Totals ----------------------------------------------------------
     // Recounts the main view once and shows the result.
@@ -210,6 +230,7 @@ private:
     QAction* ActViewOri = nullptr;
     QAction* ActCallBack = nullptr;
     QAction* ActSymbolX = nullptr;
+    QAction* ActSymbolTick = nullptr;
     QAction* ActSymbolLine = nullptr;
     QAction* ActPutBox = nullptr;
     QAction* ActPutEllipse = nullptr;
@@ -227,6 +248,8 @@ private:
     QAction* ActExitSystem = nullptr;
     QAction* ActStaticUser = nullptr;
     QAction* ActChangePassword = nullptr;
+    QAction* ActUndo = nullptr;
+    QAction* ActRedo = nullptr;
 
     // --- Private marking state, in declaration order ----------------------
     QList<QWidget*> PageSheets; // tab pages of WorkPageControl, one per page
@@ -250,6 +273,10 @@ private:
 
     // Score entry behind the score edits and the zero / full-mark commands.
     marking::ScoreEntry* m_scoreEntry = nullptr;
+    // The marker's changes to the marks of the open paper.
+    QUndoStack* m_undo = nullptr;
+    std::unique_ptr<marking::MarkIds> m_markIds;
+    std::unique_ptr<marking::MarkState> m_gesture; // the marks when the left button went down
     QHBoxLayout* m_centreLayout = nullptr;
     bool m_shown = false;
     bool m_destroyed = false;

@@ -11,7 +11,6 @@ using imaging::VectorObject;
 
 namespace {
 
-const QString kCross = QStringLiteral("X");
 const QString kUnscored = QStringLiteral("?");
 
 // Only plain text objects count as texts here; memos are another kind.
@@ -100,7 +99,7 @@ VectorObject MakeShapeMark(ObjectKind kind, int left, int top, int width, int he
 ObjectHandle FindScoreText(const VectorLayer& layer, int x, int y) {
     for (ObjectHandle h : layer.handles()) {
         const VectorObject* o = layer.object(h);
-        if (IsTextObject(*o) && o->left == x && o->top == y && o->text != kCross)
+        if (IsTextObject(*o) && o->left == x && o->top == y && !IsSymbolMark(o->text))
             return h;
     }
     return imaging::kNoObject;

@@ -23,6 +23,14 @@ struct MarkCounts {
 // Font height of every text the marking window makes (image pixels).
 constexpr int kTextHeight = 40;
 
+// The texts of the cross and the tick marks.
+inline const QString kCrossText = QStringLiteral("X");
+inline const QString kTickText = QStringLiteral("√");
+// A cross or a tick: a mark, never a score, wherever it lies.
+inline bool IsSymbolMark(const QString& text) {
+    return text == kCrossText || text == kTickText;
+}
+
 // A score text: "宋体" 40, red, half transparent over a white box, no frame,
 // centred, not editable, visible and movable; width = GBK bytes of the text
 // × 40, height 40. The view must render transparent objects once one exists.
@@ -55,8 +63,8 @@ imaging::VectorObject MakeShapeMark(imaging::ObjectKind kind, int left, int top,
 // Width a score text gets for `text` at `fontHeight`: GBK bytes × height.
 int ScoreTextWidth(const QString& text, int fontHeight = kTextHeight);
 
-// First text object, in layer order, at exactly (x, y) whose text is not
-// "X"; kNoObject when there is none.
+// First text object, in layer order, at exactly (x, y) that is not a cross
+// or a tick; kNoObject when there is none.
 imaging::ObjectHandle FindScoreText(const imaging::VectorLayer& layer, int x, int y);
 
 // True when some sub-question sits at exactly (x, y).

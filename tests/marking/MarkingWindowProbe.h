@@ -31,17 +31,18 @@ public:
           ActionListView(w.ActionListView), ActLoadPaper(w.ActLoadPaper),
           ActSavePaper(w.ActSavePaper), ActViewPaperConfig(w.ActViewPaperConfig),
           ActViewOri(w.ActViewOri), ActCallBack(w.ActCallBack), ActSymbolX(w.ActSymbolX),
-          ActSymbolLine(w.ActSymbolLine), ActPutBox(w.ActPutBox), ActPutEllipse(w.ActPutEllipse),
-          ActPutText(w.ActPutText), ActSetAllZero(w.ActSetAllZero),
+          ActSymbolTick(w.ActSymbolTick), ActSymbolLine(w.ActSymbolLine), ActPutBox(w.ActPutBox),
+          ActPutEllipse(w.ActPutEllipse), ActPutText(w.ActPutText), ActSetAllZero(w.ActSetAllZero),
           ActSetFullMark(w.ActSetFullMark), ActSizeWidth(w.ActSizeWidth),
           ActSizeHeight(w.ActSizeHeight), ActSize100(w.ActSize100), ActSize50(w.ActSize50),
           ActSize150(w.ActSize150), ActSize200(w.ActSize200), ActSizeToSmall(w.ActSizeToSmall),
           ActSizeToLarge(w.ActSizeToLarge), ActExitSystem(w.ActExitSystem),
           ActStaticUser(w.ActStaticUser), ActChangePassword(w.ActChangePassword),
-          PageSheets(w.PageSheets), HistRecords(w.HistRecords), DrawToolArmed(w.DrawToolArmed),
-          PaperLoaded(w.PaperLoaded), LineCount(w.LineCount), BoxCount(w.BoxCount),
-          EllipseCount(w.EllipseCount), PageViews(w.PageViews), ScoreMenuItems(w.ScoreMenuItems),
-          ScoreEdits(w.ScoreEdits), ScoreLabels(w.ScoreLabels), FrmStaticUser(w.FrmStaticUser),
+          ActUndo(w.ActUndo), ActRedo(w.ActRedo), PageSheets(w.PageSheets),
+          HistRecords(w.HistRecords), DrawToolArmed(w.DrawToolArmed), PaperLoaded(w.PaperLoaded),
+          LineCount(w.LineCount), BoxCount(w.BoxCount), EllipseCount(w.EllipseCount),
+          PageViews(w.PageViews), ScoreMenuItems(w.ScoreMenuItems), ScoreEdits(w.ScoreEdits),
+          ScoreLabels(w.ScoreLabels), FrmStaticUser(w.FrmStaticUser),
           FrmChangePassword(w.FrmChangePassword), FrmOriPaper(w.FrmOriPaper) {}
 
     TFrmMainWindow& window;
@@ -74,6 +75,7 @@ public:
     QAction* const& ActViewOri;
     QAction* const& ActCallBack;
     QAction* const& ActSymbolX;
+    QAction* const& ActSymbolTick;
     QAction* const& ActSymbolLine;
     QAction* const& ActPutBox;
     QAction* const& ActPutEllipse;
@@ -91,6 +93,8 @@ public:
     QAction* const& ActExitSystem;
     QAction* const& ActStaticUser;
     QAction* const& ActChangePassword;
+    QAction* const& ActUndo;
+    QAction* const& ActRedo;
 
     // Marking state.
     const QList<QWidget*>& PageSheets;

@@ -290,10 +290,13 @@ TEST_F(MainWindowTest, CommandListHasCaptionsKeysAndInitialStates) {
         {"ActExitSystem", QStringLiteral("退出系统"), QKeySequence(Qt::Key_F4), true},
         {"ActSize50", QStringLiteral("按 50%显示"), {}, true},
         {"ActSetAllZero", QStringLiteral("全零"), {}, true},
+        {"ActSymbolTick", QStringLiteral("打勾"), {}, true},
+        {"ActUndo", QStringLiteral("撤销"), QKeySequence(Qt::CTRL | Qt::Key_Z), false},
+        {"ActRedo", QStringLiteral("恢复"), QKeySequence(Qt::CTRL | Qt::Key_Y), false},
     };
     create();
     const MarkingWindowProbe w = probe();
-    EXPECT_EQ(w.ActionListView.size(), 23);
+    EXPECT_EQ(w.ActionListView.size(), 26);
     for (const Row& r : rows) {
         auto* action = window->findChild<QAction*>(QString::fromLatin1(r.name));
         ASSERT_NE(action, nullptr) << r.name;
