@@ -11,6 +11,7 @@
 #include "ScoreEntry.h"
 
 #include <QComboBox>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -18,10 +19,6 @@ namespace {
 
 // Pixels scrolled by one arrow or page key.
 constexpr int kKeyScroll = 20;
-
-bool TakesTabFocus(const QWidget* w) {
-    return w && w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus);
-}
 
 } // namespace
 
@@ -111,12 +108,12 @@ bool TFrmMainWindow::previewKey(QWidget* receiver, QKeyEvent* key) {
 }
 
 QList<QWidget*> TFrmMainWindow::tabOrder() const {
-    // Four stops before the score edits (five with the history shown), so
-    // that Up on the first edit (four or five Shift+Tab) ends on the
-    // call-back number and the four Tabs after a confirmed submission from
-    // the last edit end on the thumbnail: never on a score edit, where the
-    // next digit would score the wrong sub-question of the next paper.
-    QList<QWidget*> order = {ComboBoxCallBackNumber, ComboBoxException, ComboBoxText, MyImageEnView,
+    // The score edits and, between the last and the first, the three
+    // combo boxes of the tool bar and the history grid: the four Tabs after
+    // a confirmed submission from the last edit bring the focus round to
+    // the first edit of the next paper, and Up on the first edit (four
+    // Shift+Tabs, five with the history shown) back to the last edit.
+    QList<QWidget*> order = {ComboBoxCallBackNumber, ComboBoxException, ComboBoxText,
                              StringGridHist};
     for (QLineEdit* edit : ScoreEdits)
         order.append(edit);
@@ -135,14 +132,17 @@ void TFrmMainWindow::moveFocus(QWidget* from, int steps, bool backward) {
     int at = int(order.indexOf(from));
     if (at < 0 || steps <= 0)
         return;
-    QWidget* target = nullptr;
-    for (int moved = 0, tried = 0; moved < steps && tried < steps * n; ++tried) {
+    // Every control of the order is a stop but the history grid while its
+    // group is hidden. The tool bar may have folded a combo box away on a
+    // narrow screen; it still counts, so the focus always lands on the same
+    // score edit.
+    const auto isStop = [this](const QWidget* w) {
+        return w != StringGridHist || GroupBox2->isVisibleTo(this);
+    };
+    for (int moved = 0; moved < steps;) {
         at = backward ? (at + n - 1) % n : (at + 1) % n;
-        if (TakesTabFocus(order[at])) {
-            target = order[at];
+        if (isStop(order[at]))
             ++moved;
-        }
     }
-    if (target)
-        target->setFocus(backward ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+    order[at]->setFocus(backward ? Qt::BacktabFocusReason : Qt::TabFocusReason);
 }

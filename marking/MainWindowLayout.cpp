@@ -170,9 +170,7 @@ void TFrmMainWindow::buildGroupBar(QWidget* centre) {
     MyImageEnView = named(new imaging::ImageView(GroupBoxMyImageEnView), "MyImageEnView");
     MyImageEnView->setBackgroundColor(imaging::FromGdiColor(kSkyBlue));
     MyImageEnView->setScrollBarsVisible(false);
-    // A stop of the tab order (never by a click: clicks on the paper must
-    // not take the keyboard from the score edits).
-    MyImageEnView->setFocusPolicy(Qt::TabFocus);
+    MyImageEnView->setFocusPolicy(Qt::NoFocus);
     thumbBox->addWidget(MyImageEnView);
     bar->addWidget(GroupBoxMyImageEnView);
 }

@@ -153,13 +153,13 @@ private:
 
     // --- Keys and focus (MainWindowKeys.cpp) -----------------------------
     // The one tab order of the window: the tool-bar combo boxes, the
-    // thumbnail, the history grid, then the score edits; set again whenever
-    // the edits are rebuilt.
+    // history grid, then the score edits; set again whenever the edits are
+    // rebuilt.
     QList<QWidget*> tabOrder() const;
     void applyTabOrder();
-    // Moves the focus `steps` places through the tab order from `from`, as
-    // that many Tab (or Shift+Tab) presses would: controls that are hidden or
-    // disabled are passed over.
+    // Moves the focus `steps` stops through the tab order from `from`, as
+    // that many Tab (or Shift+Tab) presses would; the history grid is a stop
+    // only while it is shown.
     void moveFocus(QWidget* from, int steps, bool backward);
     bool previewKey(QWidget* receiver, QKeyEvent* key);
 

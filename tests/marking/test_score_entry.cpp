@@ -140,37 +140,52 @@ TEST_F(ScoreEntryTest, EnterOnTheLastEditAsksAndSubmitsOnlyWhenConfirmed) {
         EXPECT_EQ(messages.asked, QStringList{kConfirm});
         EXPECT_EQ(submissions(), c.submissions);
         EXPECT_EQ(returnPressed.count(), c.returnPressed);
-        // Confirmed: past the three tool-bar combo boxes to the thumbnail, so
-        // the next digit scores nothing of the next paper by mistake.
-        EXPECT_EQ(focused(), c.answerOk ? static_cast<QWidget*>(probe().MyImageEnView)
-                                        : static_cast<QWidget*>(edit(2)));
+        EXPECT_EQ(focused(), c.answerOk ? edit(0) : edit(2));
         window.reset();
         server.clearRequests();
     }
 }
 
-TEST_F(ScoreEntryTest, UpMovesBackThroughTheTabOrder) {
+TEST_F(ScoreEntryTest, FocusMovesAsManyStopsAsTheTabPressesWould) {
+    // Four Tabs after a confirmed submission, four Shift+Tabs for Up on the
+    // first edit (five with the history shown), one for the others.
     struct Case {
         const char* name;
         QString basic;
         int edit;
-        bool history;
+        Qt::Key key;
+        bool confirm;
+        int lands;      // the score edit that gets the focus
+        bool onHistory; // or the history grid
     } const cases[] = {
-        {"to the previous edit", QStringLiteral("0,20,1,0,0,01,1"), 2, false},
-        {"first edit, four back", QStringLiteral("0,20,1,0,0,01,1"), 0, false},
-        {"first edit, five back past the history", QStringLiteral("0,20,1,0,0,02,2"), 0, true},
+        {"Down to the next edit", QStringLiteral("0,20,1,0,0,01,1"), 0, Qt::Key_Down, false, 1,
+         false},
+        {"Up to the previous edit", QStringLiteral("0,20,1,0,0,01,1"), 2, Qt::Key_Up, false, 1,
+         false},
+        {"Up on the first edit, round to the last", QStringLiteral("0,20,1,0,0,01,1"), 0,
+         Qt::Key_Up, false, 2, false},
+        {"Up on the first edit past the history", QStringLiteral("0,20,1,0,0,02,2"), 0, Qt::Key_Up,
+         false, 2, false},
+        {"submitted from the last edit, round to the first", QStringLiteral("0,20,1,0,0,01,1"), 2,
+         Qt::Key_Return, true, 0, false},
+        {"submitted with the history shown", QStringLiteral("0,20,1,0,0,02,2"), 2, Qt::Key_Return,
+         true, -1, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         question.basic = c.basic;
         openWithPaper();
-        ASSERT_EQ(probe().GroupBox2->isVisible(), c.history);
+        if (c.confirm) {
+            type(0, QStringLiteral("1"));
+            type(1, QStringLiteral("1"));
+        }
+        type(c.edit, c.key == Qt::Key_Up ? QString() : QStringLiteral("1"));
         edit(c.edit)->setFocus();
-        press(Qt::Key_Up);
-        if (c.edit > 0)
-            EXPECT_EQ(focused(), edit(c.edit - 1));
-        else // the history grid is passed over when shown, so Up lands alike
-            EXPECT_EQ(focused(), probe().ComboBoxCallBackNumber);
+        press(c.key);
+        if (c.onHistory)
+            EXPECT_EQ(focused(), probe().StringGridHist);
+        else
+            EXPECT_EQ(focused(), edit(c.lands));
         window.reset();
     }
 }
@@ -178,12 +193,9 @@ TEST_F(ScoreEntryTest, UpMovesBackThroughTheTabOrder) {
 TEST_F(ScoreEntryTest, TabFollowsTheSameOrder) {
     openWithPaper();
     probe().ComboBoxCallBackNumber->setFocus();
-    const QList<QWidget*> expected = {probe().ComboBoxException,
-                                      probe().ComboBoxText,
-                                      probe().MyImageEnView,
-                                      edit(0),
-                                      edit(1),
-                                      edit(2)};
+    const QList<QWidget*> expected = {
+        probe().ComboBoxException,     probe().ComboBoxText, edit(0), edit(1), edit(2),
+        probe().ComboBoxCallBackNumber};
     for (QWidget* next : expected) {
         press(Qt::Key_Tab);
         EXPECT_EQ(focused(), next) << next->objectName().toStdString();
