@@ -23,31 +23,6 @@ QString ShapeRecord(const QString& kind, const VectorObject& o) {
            Num(o.height) + u'!';
 }
 
-// Reads the fields of one record the way the stored data was always read:
-// asking for a field that is not there, or reading a non-integer as a
-// position, is an error that ends the reading.
-class RecordFields {
-public:
-    explicit RecordFields(QStringList fields) : m_fields(std::move(fields)) {}
-
-    const QString& text(int index) const {
-        if (index < 0 || index >= m_fields.size())
-            RaiseError(QStringLiteral("List index out of bounds (%1)").arg(index));
-        return m_fields[index];
-    }
-
-    int integer(int index) const {
-        const QString& t = text(index);
-        int value = 0;
-        if (!ReadInteger(t, &value))
-            RaiseError(QStringLiteral("'%1' is not a valid integer value").arg(t));
-        return value;
-    }
-
-private:
-    QStringList m_fields;
-};
-
 } // namespace
 
 QString BuildTag(const VectorLayer& layer, const QList<TSubQuestion>& subQuestions) {
@@ -95,18 +70,66 @@ QString BuildTag(const VectorLayer& layer, const QList<TSubQuestion>& subQuestio
     return tag;
 }
 
+const QString& TagRecord::text(int field) const {
+    if (field < 0 || field >= m_fields.size())
+        RaiseError(QStringLiteral("List index out of bounds (%1)").arg(field));
+    return m_fields[field];
+}
+
+int TagRecord::integer(int field) const {
+    const QString& t = text(field);
+    int value = 0;
+    if (!ReadInteger(t, &value))
+        RaiseError(QStringLiteral("'%1' is not a valid integer value").arg(t));
+    return value;
+}
+
+void ReadTagRecords(const QString& tag, const TagRecordMaker& make) {
+    const QStringList records = SplitList(tag, QStringLiteral("!"));
+    for (int i = 0; i < records.size(); ++i)
+        make(TagRecord(i, SplitList(records[i], QStringLiteral(";"))));
+}
+
+std::optional<VectorObject> ShapeMarkFromRecord(const TagRecord& record) {
+    const QString& kind = record.kind();
+    ObjectKind shape;
+    if (kind == QStringLiteral("1"))
+        shape = ObjectKind::Line;
+    else if (kind == QStringLiteral("3"))
+        shape = ObjectKind::Box;
+    else if (kind == QStringLiteral("4"))
+        shape = ObjectKind::Ellipse;
+    else
+        return std::nullopt;
+    // One field after the other, so a bad record names its first bad field.
+    const int left = record.integer(1);
+    const int top = record.integer(2);
+    const int width = record.integer(3);
+    const int height = record.integer(4);
+    return MakeShapeMark(shape, left, top, width, height);
+}
+
+VectorObject SymbolTextFromRecord(const TagRecord& record, int fontHeight) {
+    const int left = record.integer(1);
+    const int top = record.integer(2);
+    VectorObject o = MakeSymbolText(left, top, record.text(3));
+    o.fontHeight = fontHeight;
+    o.height = fontHeight;
+    o.width = ScoreTextWidth(o.text, fontHeight);
+    return o;
+}
+
 void DrawTag(VectorLayer& layer, const QList<TSubQuestion>& subQuestions, const QString& tag,
              const ScoreEditSetter& setScoreEdit) {
     layer.clear();
-    const QStringList records = SplitList(tag, QStringLiteral("!"));
-    for (int i = 0; i < records.size(); ++i) {
-        const RecordFields f(SplitList(records[i], QStringLiteral(";")));
-        const QString kind = f.text(0);
-        if (kind == QStringLiteral("0") && i < subQuestions.size()) {
+    ReadTagRecords(tag, [&](const TagRecord& record) {
+        const QString& kind = record.kind();
+        if (kind == QStringLiteral("0") && record.index() < subQuestions.size()) {
             // The section order makes the i-th record sub-question i's score,
             // whatever its own position says.
+            const int i = record.index();
             const TSubQuestion& q = subQuestions[i];
-            const QString& score = f.text(3);
+            const QString& score = record.text(3);
             const ObjectHandle h = FindScoreText(layer, q.PosX, q.PosY);
             if (h != imaging::kNoObject)
                 layer.object(h)->text = score;
@@ -115,25 +138,28 @@ void DrawTag(VectorLayer& layer, const QList<TSubQuestion>& subQuestions, const 
             if (setScoreEdit)
                 setScoreEdit(i, score);
         } else if (kind == QStringLiteral("0")) {
-            const int left = f.integer(1);
-            const int top = f.integer(2);
-            layer.add(MakeScoreText(left, top, f.text(3)));
-        } else if (kind == QStringLiteral("1") || kind == QStringLiteral("3") ||
-                   kind == QStringLiteral("4")) {
-            const ObjectKind shape = kind == QStringLiteral("1")   ? ObjectKind::Line
-                                     : kind == QStringLiteral("3") ? ObjectKind::Box
-                                                                   : ObjectKind::Ellipse;
-            const int left = f.integer(1);
-            const int top = f.integer(2);
-            const int width = f.integer(3);
-            const int height = f.integer(4);
-            layer.add(MakeShapeMark(shape, left, top, width, height));
+            const int left = record.integer(1);
+            const int top = record.integer(2);
+            layer.add(MakeScoreText(left, top, record.text(3)));
         } else if (kind == QStringLiteral("2")) {
-            const int left = f.integer(1);
-            const int top = f.integer(2);
-            layer.add(MakeSymbolText(left, top, f.text(3)));
+            layer.add(SymbolTextFromRecord(record, kTextHeight));
+        } else if (const std::optional<VectorObject> shape = ShapeMarkFromRecord(record)) {
+            layer.add(*shape);
         }
-    }
+    });
+}
+
+void DrawReviewMarks(VectorLayer& layer, const QString& tag) {
+    layer.clear();
+    ReadTagRecords(tag, [&](const TagRecord& record) {
+        const QString& kind = record.kind();
+        // A score is drawn like a comment: the review ties no record to a
+        // sub-question and has no score edits or total to fill.
+        if (kind == QStringLiteral("0") || kind == QStringLiteral("2"))
+            layer.add(SymbolTextFromRecord(record, kReviewTextHeight));
+        else if (const std::optional<VectorObject> shape = ShapeMarkFromRecord(record))
+            layer.add(*shape);
+    });
 }
 
 void DrawTagOnView(VectorLayer& layer, const QList<TSubQuestion>& subQuestions, const QString& tag,
