@@ -14,6 +14,8 @@
 #include "WaitCursor.h"
 
 #include <QComboBox>
+#include <QSplitter>
+#include <QToolBar>
 #include <QTreeWidget>
 
 #include <exception>
@@ -49,7 +51,11 @@ void TFrmViewTech::ListViewSelectItem(QTreeWidgetItem* Item, bool Selected) {
     std::exception_ptr error;
     {
         const WaitCursor waiting;
-        review::PaintSuspension suspended(this);
+        // The window's contents, not the window: on X11 a top-level window
+        // whose painting resumes is not repainted until one of its controls
+        // changes again, so the new paper would not show.
+        const review::PaintSuspension toolbar(RzToolbar1);
+        const review::PaintSuspension body(Splitter);
         m_state.StudentId = Item->text(0);
         // A bad tag must not hide the failed-picture message; both are
         // reported once painting has resumed.

@@ -8,6 +8,8 @@
 #include "PaperComposer.h"
 
 #include <QApplication>
+#include <QSplitter>
+#include <QToolBar>
 #include <QToolButton>
 
 namespace {
@@ -25,15 +27,17 @@ QStringList Sorted(QStringList list) {
     return list;
 }
 
-// Records each message together with whether the window was painting and
-// waiting at that moment.
+// Records each message together with whether the window's contents were
+// painting, and the wait was over, at that moment.
 class PaintingMessages : public IMessages {
 public:
-    explicit PaintingMessages(QWidget* window) : m_window(window), m_previous(SetMessages(this)) {}
+    explicit PaintingMessages(const TFrmViewTech& window)
+        : m_window(window), m_previous(SetMessages(this)) {}
     ~PaintingMessages() override { SetMessages(m_previous); }
     void showMessage(const QString& text) override {
         shown.append(text);
-        painting.append(m_window->updatesEnabled() && !QApplication::overrideCursor());
+        painting.append(m_window.Splitter->updatesEnabled() &&
+                        m_window.RzToolbar1->updatesEnabled() && !QApplication::overrideCursor());
     }
     bool askOkCancel(const QString&) override { return true; }
 
@@ -41,7 +45,7 @@ public:
     QList<bool> painting;
 
 private:
-    QWidget* m_window;
+    const TFrmViewTech& m_window;
     IMessages* m_previous;
 };
 
@@ -201,7 +205,7 @@ TEST_F(ReviewPaper, FailedPicturesAreWhiteAndNamedInOneMessage) {
     clickRow(0);
     ASSERT_TRUE(messages.shown.isEmpty());
 
-    PaintingMessages shown(window.get());
+    PaintingMessages shown(*window);
     clickRow(1);
     ASSERT_EQ(shown.shown.size(), 1);
     EXPECT_EQ(shown.shown[0], marking::FailedPicturesMessage({FileOf(kS2, 1), FileOf(kS2, 2)}));
@@ -301,7 +305,8 @@ TEST_F(ReviewPaper, MalformedTagIsReportedAndTheMarksBeforeItStay) {
     // The row is shown all the same and painting has resumed.
     EXPECT_EQ(image().imageWidth(), 100);
     EXPECT_EQ(turnItems(), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
-    EXPECT_TRUE(window->updatesEnabled());
+    EXPECT_TRUE(window->Splitter->updatesEnabled());
+    EXPECT_TRUE(window->RzToolbar1->updatesEnabled());
     EXPECT_FALSE(image().paintingSuspended());
 
     pick(window->ComboBoxTurn, 0);
