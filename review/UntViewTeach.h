@@ -120,9 +120,9 @@ protected:
 private:
     void buildLayout();
     void connectHandlers();
-    // The parts of ListViewSelectItem: composing the row's paper, and the
-    // turn selector with the marks of the last turn.
-    marking::ComposeOutcome composeRow(QTreeWidgetItem* item);
+    // The parts of ListViewSelectItem: composing the paper of StudentId, and
+    // the turn selector with the marks of the row's last turn.
+    marking::ComposeOutcome composeRow();
     void fillTurns(QTreeWidgetItem* item);
 
     TPublicFuctionObject& m_state;

@@ -63,7 +63,7 @@ void TFrmViewTech::ListViewSelectItem(QTreeWidgetItem* Item, bool Selected) {
             // A row losing the selection would have its picture replaced
             // before anyone could look at it: it fetches nothing.
             if (Selected)
-                outcome = composeRow(Item);
+                outcome = composeRow();
             fillTurns(Item);
         } catch (...) {
             error = std::current_exception();
@@ -75,13 +75,12 @@ void TFrmViewTech::ListViewSelectItem(QTreeWidgetItem* Item, bool Selected) {
         std::rethrow_exception(error);
 }
 
-marking::ComposeOutcome TFrmViewTech::composeRow(QTreeWidgetItem* item) {
+marking::ComposeOutcome TFrmViewTech::composeRow() {
     // Every row fetches its own pictures: the page views keep the previous
     // row's, but no slot says so any more.
     for (PageSlot& slot : ReviewPageSlots)
         slot = PageSlot{-1, false};
     marking::ClearView(*ImageEnVect);
-    m_state.StudentId = item->text(0);
     // A picture that fails is composed white and named in the outcome; a cut
     // whose page has no page view is left out.
     const marking::ComposeOutcome outcome = marking::ComposeAnswerImage(
