@@ -4,27 +4,13 @@
 #include "ImageView.h"
 #include "UntPublic.h"
 
+#include "PaintSuspension.h"
 #include <QList>
 #include <QStringList>
+
 #include <QWidget>
 
 namespace marking {
-
-// Repainting of a widget is suspended for the life of this object and
-// resumed on every way out, errors included.
-class PaintSuspension {
-public:
-    explicit PaintSuspension(QWidget* widget) : m_widget(widget), m_was(widget->updatesEnabled()) {
-        m_widget->setUpdatesEnabled(false);
-    }
-    ~PaintSuspension() { m_widget->setUpdatesEnabled(m_was); }
-    PaintSuspension(const PaintSuspension&) = delete;
-    PaintSuspension& operator=(const PaintSuspension&) = delete;
-
-private:
-    QWidget* m_widget;
-    bool m_was;
-};
 
 // Painting of the views a paper changes is held until the paper is whole,
 // so the marker never sees a half-built paper and each view paints once;

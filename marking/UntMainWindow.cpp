@@ -238,7 +238,7 @@ void TFrmMainWindow::ActViewPaperConfigExecute() {
     LabelPermission->setText(m_state.Permissions[i].PermissionName);
     BuildPageWorkArea();
     const QStringList pieces = SplitList(m_state.Permissions[i].MarkConfig, QStringLiteral("|"));
-    marking::PaintSuspension suspended(this);
+    const PaintSuspension suspended(pnlGroupBar->parentWidget());
     if (!pieces.isEmpty())
         BuildScoreMenu(pieces);
     BuildScoreEdits();

@@ -54,8 +54,8 @@ void TFrmViewTech::ListViewSelectItem(QTreeWidgetItem* Item, bool Selected) {
         // The window's contents, not the window: on X11 a top-level window
         // whose painting resumes is not repainted until one of its controls
         // changes again, so the new paper would not show.
-        const review::PaintSuspension toolbar(RzToolbar1);
-        const review::PaintSuspension body(Splitter);
+        const PaintSuspension toolbar(RzToolbar1);
+        const PaintSuspension body(Splitter);
         m_state.StudentId = Item->text(0);
         // A bad tag must not hide the failed-picture message; both are
         // reported once painting has resumed.

@@ -6,7 +6,9 @@
 #include "UntPublic.h"
 #include "XmlReply.h"
 
+#include "PaintSuspension.h"
 #include <QString>
+
 #include <QWidget>
 
 namespace review {
@@ -25,21 +27,5 @@ inline QString ItemId(const QString& itemText) {
     const qsizetype colon = itemText.indexOf(QLatin1Char(':'));
     return colon < 0 ? QString() : itemText.left(colon);
 }
-
-// Repainting of a widget is suspended for the life of this object and
-// resumed on every way out, errors included.
-class PaintSuspension {
-public:
-    explicit PaintSuspension(QWidget* widget) : m_widget(widget), m_was(widget->updatesEnabled()) {
-        m_widget->setUpdatesEnabled(false);
-    }
-    ~PaintSuspension() { m_widget->setUpdatesEnabled(m_was); }
-    PaintSuspension(const PaintSuspension&) = delete;
-    PaintSuspension& operator=(const PaintSuspension&) = delete;
-
-private:
-    QWidget* m_widget;
-    bool m_was;
-};
 
 } // namespace review
