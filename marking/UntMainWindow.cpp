@@ -4,6 +4,7 @@
 
 #include "UntMainWindow.h"
 
+#include "AccessibleNames.h"
 #include "AppError.h"
 #include "AppPaths.h"
 #include "CommentList.h"
@@ -76,6 +77,7 @@ TFrmMainWindow::TFrmMainWindow(TPublicFuctionObject& state, QWidget* parent)
         Guarded([&] { StringGridHistSelectCell(column, row, canSelect); });
     });
     applyTabOrder();
+    NameControls(this);
 
     // Key preview: the window sees every key of its controls before the
     // focused one (MainWindowKeys.cpp).
@@ -206,6 +208,7 @@ void TFrmMainWindow::BuildScoreEdits() {
         edit->setPalette(red);
         edit->show();
         auto* label = new QLabel(m_state.SubQuestions[i].SubQuestionName, GroupBoxInputEdits);
+        label->setBuddy(edit);
         label->setObjectName(QStringLiteral("ScoreLabel%1").arg(i));
         label->move(10, boxHeight - (h + 2) * (n - i));
         label->adjustSize();
@@ -215,6 +218,7 @@ void TFrmMainWindow::BuildScoreEdits() {
     }
     m_scoreEntry->setEdits(ScoreEdits);
     applyTabOrder();
+    NameControls(this);
     // Changes recorded with the old edits cannot be turned back into these.
     forgetMarkChanges();
 }

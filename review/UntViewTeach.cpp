@@ -2,6 +2,7 @@
 // the zoom buttons and closing.
 
 #include "UntViewTeach.h"
+#include "AccessibleNames.h"
 
 #include "AppError.h"
 #include "ImageView.h"
@@ -28,6 +29,7 @@ TFrmViewTech::TFrmViewTech(TPublicFuctionObject& state, QWidget* parent)
         setGeometry(screen->availableGeometry());
     buildLayout();
     connectHandlers();
+    NameControls(this);
 }
 
 TFrmViewTech::~TFrmViewTech() = default;

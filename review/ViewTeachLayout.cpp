@@ -88,6 +88,7 @@ QComboBox* pickList(QToolBar* bar, const QString& caption, QLabel** label, const
     // A drop-down list: the user can only pick an item, never type one.
     list->setEditable(false);
     list->setFixedWidth(width);
+    (*label)->setBuddy(list);
     bar->addWidget(list);
     return list;
 }

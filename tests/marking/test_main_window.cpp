@@ -3,6 +3,7 @@
 
 #include "MarkingWindowFixture.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QFile>
 #include <QSignalSpy>
@@ -368,6 +369,28 @@ TEST_F(MainWindowTest, ClosingResetsTheBufferAndFreesOwnedWindows) {
     create();
     window.reset();
     EXPECT_EQ(messages.shown, QStringList{QStringLiteral("清除可以回评的缓冲记录失败!")});
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, EveryControlHasAnAccessibleName) {
+    open();
+    const MarkingWindowProbe w = probe();
+    EXPECT_EQ(w.ScoreEdits[1]->accessibleName(), QStringLiteral("第2小题"));
+    EXPECT_EQ(w.ComboBoxException->accessibleName(), QStringLiteral("ComboBoxException"));
+    EXPECT_EQ(window->findChild<QWidget*>(QStringLiteral("BtnActLoadPaper"))->accessibleName(),
+              QStringLiteral("[F5]提卷"));
+    for (const QWidget* control : window->findChildren<QWidget*>()) {
+        const bool isControl = control->focusPolicy() != Qt::NoFocus ||
+                               qobject_cast<const QAbstractButton*>(control) ||
+                               qobject_cast<const QLabel*>(control) ||
+                               qobject_cast<const QGroupBox*>(control);
+        if (isControl)
+            EXPECT_FALSE(control->accessibleName().isEmpty())
+                << control->metaObject()->className() << " " << control->objectName().toStdString();
+    }
 }
 
 } // namespace

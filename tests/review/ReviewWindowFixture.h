@@ -7,9 +7,9 @@
 #include "GbkText.h"
 #include "ImageView.h"
 #include "ScriptedClient.h"
+#include "TestPictures.h"
 #include "UntViewTeach.h"
 
-#include <QBuffer>
 #include <QComboBox>
 #include <QImage>
 #include <QTest>
@@ -17,24 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-
-// A picture whose every pixel tells where it came from: red = x, green = y
-// (both mod 256), blue = the picture's mark.
-inline QImage MarkedPicture(int width, int height, int mark) {
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, qRgb(x % 256, y % 256, mark));
-    return image;
-}
-
-inline QByteArray PngOf(const QImage& image) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 // A reply of records <R><field>value</field>...</R> under one root; values
 // are escaped for XML.
@@ -98,7 +80,7 @@ protected:
     }
     // The picture whose File value is `file`.
     void servePicture(const QString& file, const QImage& picture) {
-        server.setReplyFor(QStringLiteral("GetImageFile"), "File", file, PngOf(picture));
+        server.setReplyFor(QStringLiteral("GetImageFile"), "File", file, PngBytes(picture));
     }
     // File value of picture n of a student under image root "img", question
     // group 0101 and student folder = the id's first two characters.

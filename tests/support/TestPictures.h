@@ -12,6 +12,16 @@ inline QImage PlainPicture(int width, int height, QRgb colour) {
     return image;
 }
 
+// A picture whose every pixel tells where it came from: red = x, green = y
+// (both mod 256), blue = the picture's mark.
+inline QImage MarkedPicture(int width, int height, int mark) {
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb(x % 256, y % 256, mark));
+    return image;
+}
+
 inline QByteArray PngBytes(const QImage& image) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
