@@ -341,8 +341,9 @@ bool TPublicFuctionObject::CallBack(int serial) {
     });
 }
 
-bool TPublicFuctionObject::GetInfoParam() {
-    return noThrow([&] {
+bool TPublicFuctionObject::GetInfoParam(int* coordinatesRead) {
+    int read = 0;
+    const bool ok = noThrow([&] {
         RequestAddress address(ServerUrl, QStringLiteral("GetInfoParam"));
         address.add(QStringLiteral("StudentId"), StudentId)
             .add(QStringLiteral("QuestionId"), QuestionId);
@@ -360,9 +361,13 @@ bool TPublicFuctionObject::GetInfoParam() {
             const QString text = m_xml.rawField(names[k], &found);
             if (!found || !ReadInteger(text, targets[k]))
                 return false;
+            ++read;
         }
         return true;
     });
+    if (coordinatesRead)
+        *coordinatesRead = read;
+    return ok;
 }
 
 bool TPublicFuctionObject::ChangePassword(const QString& newPassword) {

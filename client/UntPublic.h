@@ -79,7 +79,10 @@ public:
     bool SaveSymbol(const QString& submarks, const QString& tag, double mark,
                     const QString& isExceptional, const QString& description);
     bool CallBack(int serial);
-    bool GetInfoParam();
+    // `coordinatesRead`, when given, receives how many of the four box
+    // coordinates this call stored (0 when the reply had no root element),
+    // so a caller can tell this paper's box from one left by an earlier paper.
+    bool GetInfoParam(int* coordinatesRead = nullptr);
     bool ChangePassword(const QString& newPassword);
 
     // Image addresses, encoded and ready for a GET (the File value is

@@ -633,7 +633,9 @@ TEST_F(ClientState, GetInfoParamReadsTheBoxOfThePaper) {
     server.setReply(QStringLiteral("GetInfoParam"),
                     Xml(QStringLiteral("<r><InfoStartX>10</InfoStartX><InfoStartY>-20</InfoStartY>"
                                        "<InfoEndX>300</InfoEndX><InfoEndY>40</InfoEndY></r>")));
-    ASSERT_TRUE(state.GetInfoParam());
+    int read = -1;
+    ASSERT_TRUE(state.GetInfoParam(&read));
+    EXPECT_EQ(read, 4);
     EXPECT_EQ(onlyRequest(QStringLiteral("GetInfoParam")),
               QStringLiteral("/GetInfoParam?StudentId=S1&QuestionId=Q 1"));
     EXPECT_EQ((QList<int>{state.InfoStartX, state.InfoStartY, state.InfoEndX, state.InfoEndY}),
@@ -646,26 +648,31 @@ TEST_F(ClientState, GetInfoParamStopsAtTheFirstUnreadableCoordinate) {
         QByteArray body;
         bool result;
         QList<int> box;
+        int read; // coordinates this call stored
     } cases[] = {
         {"single root element",
          gbk::encode(QStringLiteral("<r><InfoStartX>5</InfoStartX></r>")),
          true,
-         {1, 2, 3, 4}},
+         {1, 2, 3, 4},
+         0},
         {"third not an integer",
          Xml(QStringLiteral("<r><InfoStartX>5</InfoStartX><InfoStartY>6</InfoStartY>"
                             "<InfoEndX>7.5</InfoEndX><InfoEndY>8</InfoEndY></r>")),
          false,
-         {5, 6, 3, 4}},
+         {5, 6, 3, 4},
+         2},
         {"values are not trimmed",
          Xml(QStringLiteral("<r><InfoStartX>5 </InfoStartX><InfoStartY>6</InfoStartY></r>")),
          false,
-         {1, 2, 3, 4}},
+         {1, 2, 3, 4},
+         0},
         {"fourth missing",
          Xml(QStringLiteral("<r><InfoStartX>5</InfoStartX><InfoStartY>6</InfoStartY>"
                             "<InfoEndX>7</InfoEndX></r>")),
          false,
-         {5, 6, 7, 4}},
-        {"blank", QByteArray("  "), false, {1, 2, 3, 4}},
+         {5, 6, 7, 4},
+         3},
+        {"blank", QByteArray("  "), false, {1, 2, 3, 4}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -674,7 +681,9 @@ TEST_F(ClientState, GetInfoParamStopsAtTheFirstUnreadableCoordinate) {
         state.InfoEndX = 3;
         state.InfoEndY = 4;
         server.setReply(QStringLiteral("GetInfoParam"), c.body);
-        EXPECT_EQ(state.GetInfoParam(), c.result);
+        int read = -1;
+        EXPECT_EQ(state.GetInfoParam(&read), c.result);
+        EXPECT_EQ(read, c.read);
         EXPECT_EQ((QList<int>{state.InfoStartX, state.InfoStartY, state.InfoEndX, state.InfoEndY}),
                   c.box);
     }
