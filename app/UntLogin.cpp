@@ -3,6 +3,7 @@
 #include "AppError.h"
 #include "GbkText.h"
 #include "Messages.h"
+#include "PasswordEcho.h"
 #include "UntMainWindow.h"
 #include "UntPublic.h"
 #include "UntViewTeach.h"
@@ -12,24 +13,10 @@
 #include <QLineEdit>
 #include <QLinearGradient>
 #include <QPainter>
-#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 
 namespace {
-
-// Password edits show every character as "#".
-class HashEchoStyle : public QProxyStyle {
-public:
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override {
-        if (hint == QStyle::SH_LineEdit_PasswordCharacter)
-            return '#';
-        if (hint == QStyle::SH_LineEdit_PasswordMaskDelay)
-            return 0;
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-};
 
 // The labels are disabled buttons with blue text in 宋体.
 QPushButton* MakeCaption(const QString& text, QWidget* parent) {
@@ -71,10 +58,7 @@ TFrmLogin::TFrmLogin(TPublicFuctionObject& state, QWidget* parent)
 
     edtPassWord = new QLineEdit(this);
     edtPassWord->setObjectName(QStringLiteral("edtPassWord"));
-    auto* hashStyle = new HashEchoStyle;
-    hashStyle->setParent(edtPassWord);
-    edtPassWord->setStyle(hashStyle);
-    edtPassWord->setEchoMode(QLineEdit::Password);
+    ShowAsHashes(edtPassWord);
     row(QStringLiteral("用户密码"), edtPassWord);
 
     ComboBoxSystem = new QComboBox(this);
