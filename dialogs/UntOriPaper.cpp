@@ -107,6 +107,9 @@ TFrmOriPaper::TFrmOriPaper(TPublicFuctionObject& state, QWidget* parent)
     ViewImageEnVect->setObjectName(QStringLiteral("ViewImageEnVect"));
     ViewImageEnVect->setBackgroundColor(palette().color(QPalette::Window));
     ViewImageEnVect->viewport()->setCursor(Qt::SizeAllCursor);
+    // The covering box moves only when the marker takes hold of it: a drag
+    // anywhere else on the sheets must not slide it off the student's name.
+    ViewImageEnVect->setPickDistance(20);
     ImageEnVect = new imaging::ImageView(ViewImageEnVect);
     ImageEnVect->setObjectName(QStringLiteral("ImageEnVect"));
     ImageEnVect->hide();

@@ -12,6 +12,7 @@
 #include "RecordingMessages.h"
 #include "ScriptedClient.h"
 #include "ScriptedServer.h"
+#include "TestPictures.h"
 #include "UntChangePassword.h"
 #include "UntMainWindow.h"
 #include "UntOriPaper.h"
@@ -20,7 +21,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QBuffer>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -63,16 +63,6 @@ bool LookAtViewer(QWidget& window, const std::function<void(TFrmOriPaper&)>& loo
     return seen;
 }
 
-QByteArray PngOf(int width, int height, QRgb colour) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 class MarkingDialogsTest : public ::testing::Test, protected ScriptedClient {
 protected:
     void SetUp() override {
@@ -85,20 +75,25 @@ protected:
             QStringLiteral("GetInfoParam"),
             GbkXml(QStringLiteral("<Info><InfoStartX>100</InfoStartX><InfoStartY>50</InfoStartY>"
                                   "<InfoEndX>300</InfoEndX><InfoEndY>200</InfoEndY></Info>")));
-        server.setReply(QStringLiteral("GetImageFile"), PngOf(1000, 1400, qRgb(20, 30, 120)), 200,
-                        "image/jpeg");
+        server.setReply(QStringLiteral("GetImageFile"),
+                        PngBytes(PlainPicture(1000, 1400, qRgb(20, 30, 120))), 200, "image/jpeg");
+        // Signed in; the first show fetches the parameters of the saved
+        // permission: two full sheets, the information box covered.
         state.UserId = QStringLiteral("t01");
         state.Password = QStringLiteral("1");
-        state.PermissionId = QStringLiteral("05x");
-        state.ImageRoot = QStringLiteral("D:\\img");
-        state.StudentFolderStart = 3;
-        state.StudentFolderLength = 2;
-        state.CutMode = QStringLiteral("自动");
-        state.ZoomSetting = QStringLiteral("100");
-        state.SheetImageCount = 2;
-        state.ShowInfoBox = QStringLiteral("是");
-        // Not signed in: the first show leaves the parameters above alone.
-        state.Validated = false;
+        state.Validated = true;
+        state.Permissions = {
+            {QStringLiteral("05x"), QStringLiteral("第五题"), QStringLiteral("|1|")}};
+        IniFile ini(ConfigIniPath());
+        ini.writeString(QStringLiteral("ViewPaper"), QStringLiteral("PermissionId"),
+                        QStringLiteral("05x"));
+        ini.writeString(QStringLiteral("ViewPaper"), QStringLiteral("Vidio"),
+                        QStringLiteral("100"));
+        server.setReply(QStringLiteral("GetParam"),
+                        GbkXml(QStringLiteral("<P><Basic>0,10,1,0,0,01,1</Basic>"
+                                              "<Cut>(1,1,0,0,1000,1400,0)</Cut>"
+                                              "<SubQuestion>(1,一,0,10,100,100)</SubQuestion>"
+                                              "<Paper>D:\\img,3,2,2,1,Q01,自动,是,x</Paper></P>")));
         window = std::make_unique<TFrmMainWindow>(state);
         window->resize(900, 700);
         window->show();
@@ -121,6 +116,7 @@ TEST_F(MarkingDialogsTest, ViewerOpensOnlyForAPaperThatCanStillBeSubmitted) {
 
     Command(*window, "ActLoadPaper")->trigger();
     ASSERT_TRUE(Command(*window, "ActSavePaper")->isEnabled());
+    server.clearRequests(); // the paper's own page
     for (int opening = 1; opening <= 2; ++opening) {
         SCOPED_TRACE(opening);
         QPointer<TFrmOriPaper> shown;
@@ -144,6 +140,7 @@ TEST_F(MarkingDialogsTest, ViewerOpensOnlyForAPaperThatCanStillBeSubmitted) {
 
 TEST_F(MarkingDialogsTest, ViewerWithoutThePapersBoxReturnsAtOnce) {
     Command(*window, "ActLoadPaper")->trigger();
+    server.clearRequests(); // the paper's own page
     server.setReply(QStringLiteral("GetInfoParam"), "", 500);
     // No viewer stays up to be closed: the command returns by itself.
     EXPECT_FALSE(LookAtViewer(*window, [](TFrmOriPaper&) {}));

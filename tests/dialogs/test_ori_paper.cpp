@@ -7,6 +7,7 @@
 #include "RecordingMessages.h"
 #include "ScriptedClient.h"
 #include "ScriptedServer.h"
+#include "TestPictures.h"
 #include "UntOriPaper.h"
 #include "UntPublic.h"
 
@@ -24,16 +25,6 @@ namespace {
 const QRgb kSheetOne = qRgb(20, 30, 120);
 const QRgb kSheetTwo = qRgb(120, 30, 20);
 const QRgb kWhite = qRgb(255, 255, 255);
-
-QByteArray PngOf(int width, int height, QRgb colour) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 QByteArray InfoReply(int x, int y, int w, int h) {
     return GbkXml(QStringLiteral("<Info><InfoStartX>%1</InfoStartX><InfoStartY>%2</InfoStartY>"
@@ -57,8 +48,8 @@ protected:
         state.SheetImageCount = 2;
         state.ShowInfoBox = QStringLiteral("是");
         server.setReply(QStringLiteral("GetInfoParam"), InfoReply(100, 50, 300, 200));
-        serveSheet(1, PngOf(1000, 1400, kSheetOne));
-        serveSheet(2, PngOf(1000, 1400, kSheetTwo));
+        serveSheet(1, PngBytes(PlainPicture(1000, 1400, kSheetOne)));
+        serveSheet(2, PngBytes(PlainPicture(1000, 1400, kSheetTwo)));
     }
 
     static QString sheetFile(int n, bool custom = false) {
@@ -111,8 +102,8 @@ TEST_F(OriPaperTest, SheetsLieSideBySideTopAlignedAndFittedToTheHeight) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         server.clearRequests();
-        serveSheet(1, PngOf(c.first.width(), c.first.height(), kSheetOne));
-        serveSheet(2, PngOf(c.second.width(), c.second.height(), kSheetTwo));
+        serveSheet(1, PngBytes(PlainPicture(c.first.width(), c.first.height(), kSheetOne)));
+        serveSheet(2, PngBytes(PlainPicture(c.second.width(), c.second.height(), kSheetTwo)));
         auto viewer = open();
         const imaging::ImageView& view = *viewer->ViewImageEnVect;
         EXPECT_EQ(view.image().size(), c.picture);
@@ -236,8 +227,8 @@ TEST_F(OriPaperTest, WithoutThisPapersBoxTheSheetsAreNotShown) {
 
 TEST_F(OriPaperTest, CustomCutModeFetchesTheSheetsUnderInfo) {
     state.CutMode = QStringLiteral("定制");
-    serveSheet(1, PngOf(1000, 1400, kSheetOne), 200, true);
-    serveSheet(2, PngOf(1000, 1400, kSheetTwo), 200, true);
+    serveSheet(1, PngBytes(PlainPicture(1000, 1400, kSheetOne)), 200, true);
+    serveSheet(2, PngBytes(PlainPicture(1000, 1400, kSheetTwo)), 200, true);
     auto viewer = open();
     EXPECT_EQ(requestedFiles(),
               (QStringList{QStringLiteral("D:\\img\\05\\info\\12\\AB12CD34_1F.jpg"),
@@ -248,7 +239,7 @@ TEST_F(OriPaperTest, CustomCutModeFetchesTheSheetsUnderInfo) {
 
 TEST_F(OriPaperTest, SheetsThatFailAreWhiteInTheirPlaceAndNamedOnce) {
     state.SheetImageCount = 3;
-    serveSheet(1, PngOf(900, 1300, kSheetOne));
+    serveSheet(1, PngBytes(PlainPicture(900, 1300, kSheetOne)));
     serveSheet(2, "not found", 404);
     serveSheet(3, "not a picture at all");
     auto viewer = open();
@@ -277,7 +268,7 @@ TEST_F(OriPaperTest, SheetCountFromTheServerIsBounded) {
         int requests;
         int width;
     } cases[] = {{0, 0, 0}, {-3, 0, 0}, {1, 1, 10}, {100000, 64, 640}};
-    const QByteArray small = PngOf(10, 20, kSheetOne);
+    const QByteArray small = PngBytes(PlainPicture(10, 20, kSheetOne));
     server.setReply(QStringLiteral("GetImageFile"), small, 200, "image/jpeg");
     serveSheet(1, small);
     serveSheet(2, small);
@@ -359,6 +350,31 @@ TEST(InfoBoxObject, ExtremeCoordinatesNeitherOverflowNorUncoverThePicture) {
     }
     const imaging::VectorObject ordinary = InfoBoxObject(80, 130, 640, 230);
     EXPECT_EQ(ordinary.bounds(), QRect(80, 130, 640, 230));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(OriPaperTest, TheBoxMovesOnlyWhenTakenHoldOf) {
+    const std::unique_ptr<TFrmOriPaper> viewer = open();
+    imaging::ImageView& view = *viewer->ViewImageEnVect;
+    view.setZoom(100);
+    view.setScroll(0, 0);
+    const imaging::ObjectHandle box = view.layer().handleAt(0);
+    auto drag = [&](QPoint from, QPoint to) {
+        QTest::mousePress(view.viewport(), Qt::LeftButton, {}, view.imageToView(from));
+        QTest::mouseMove(view.viewport(), view.imageToView(to));
+        QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, view.imageToView(to));
+    };
+    // A drag on the sheets far from the box leaves the student's name covered.
+    drag({600, 600}, {650, 700});
+    EXPECT_EQ(QPoint(view.layer().object(box)->left, view.layer().object(box)->top),
+              QPoint(100, 50));
+    // Taken by its inside, it moves.
+    drag({200, 100}, {230, 140});
+    EXPECT_EQ(QPoint(view.layer().object(box)->left, view.layer().object(box)->top),
+              QPoint(130, 90));
 }
 
 } // namespace
