@@ -59,10 +59,13 @@ Reply staticUser(HandlerContext& c, const Query& q) {
 Reply statSubject(HandlerContext& c, const Query& q) {
     if (auto r = require(q, QStringLiteral("Subject")))
         return *r;
-    // One row per question group and turn of the subject.
+    // One row per question group and turn of the subject. A later turn marks
+    // only the papers the turn before it has marked, so those are its total.
     const QList<Row> rows = c.db.query(
         QStringLiteral(
-            "SELECT p.name, (SELECT count(*) FROM students), "
+            "SELECT p.name, CASE WHEN p.turn<=1 THEN (SELECT count(*) FROM students) ELSE "
+            "(SELECT count(*) FROM marks m JOIN permissions e ON e.permission_id=m.permission_id "
+            "WHERE e.question_id=p.question_id AND e.turn=p.turn-1) END, "
             "(SELECT count(*) FROM marks m WHERE m.permission_id=p.permission_id), "
             "(SELECT count(*) FROM assignments a WHERE a.permission_id=p.permission_id), "
             "(SELECT max(mark) FROM marks m WHERE m.permission_id=p.permission_id), "

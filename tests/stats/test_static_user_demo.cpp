@@ -39,6 +39,7 @@ QStringList rowWhere(const TStatTableModel& table, int key, const QString& text)
 struct Figures {
     QStringList own;      // 教师, 权限, 评阅数量 of 基础知识 turn 1
     QStringList subject;  // 题组 ... 平均分 of 基础知识 turn 1
+    QStringList second;   // the same of 基础知识 turn 2
     QStringList workload; // 教师, 批阅总数, 正批阅 of 张老师
     QStringList quality;  // 教师代码 ... 均方差 of t01
 };
@@ -46,6 +47,7 @@ struct Figures {
 Figures read(const TFrmStaticUser& w) {
     const QString group = QStringLiteral("语文 基础知识 一评");
     return {rowWhere(*w.StaticMe, 1, group), rowWhere(*w.StaticMeSubject, 0, group),
+            rowWhere(*w.StaticMeSubject, 0, QStringLiteral("语文 基础知识 二评")),
             rowWhere(*w.QueryStatUserCount, 0, QStringLiteral("张老师")),
             rowWhere(*w.QueryQuality, 0, QStringLiteral("t01"))};
 }
@@ -131,6 +133,10 @@ TEST(StaticUserDemo, FiguresMoveAfterSubmissionsWhenTheWindowIsShownAgain) {
     EXPECT_NEAR(number(after.subject[6]),
                 (averageBefore * finishedBefore + 11) / (finishedBefore + 2), 1e-9);
     EXPECT_GE(number(after.subject[4]), 7);
+    // The second turn marks the papers the first has marked: its total follows.
+    ASSERT_EQ(after.second.size(), 7);
+    EXPECT_EQ(before.second.value(1), before.subject[2]);
+    EXPECT_EQ(after.second[1], after.subject[2]);
 
     // The window dies with the marking window.
     window.reset();
