@@ -352,6 +352,9 @@ TEST_F(MainWindowTest, ArrowKeysScrollTheMainViewBy20Pixels) {
 }
 
 TEST_F(MainWindowTest, ClosingResetsTheBufferAndFreesOwnedWindows) {
+    // The statistics window asks its four questions when it is shown.
+    for (const char* command : {"StaticUser", "StatSubject", "QueryStatUserCount", "QueryQuality"})
+        server.setReply(QString::fromLatin1(command), GbkXml(QStringLiteral("<Stat/>")));
     open();
     window->ActStaticUserExecute();
     const QPointer<QDialog> stats = probe().FrmStaticUser;
