@@ -89,8 +89,8 @@ TEST(StaticUserDemo, FiguresMoveAfterSubmissionsWhenTheWindowIsShownAgain) {
     w.show();
     ASSERT_EQ(state.QuestionId, QStringLiteral("0101"));
 
-    w.ActStaticUser->trigger();
-    QPointer<QDialog> opened = w.FrmStaticUser;
+    w.findChild<QAction*>(QStringLiteral("ActStaticUser"))->trigger();
+    QPointer<QDialog> opened = w.findChild<TFrmStaticUser*>();
     auto* stats = qobject_cast<TFrmStaticUser*>(opened.data());
     ASSERT_NE(stats, nullptr);
     EXPECT_TRUE(stats->isVisible());
@@ -113,15 +113,15 @@ TEST(StaticUserDemo, FiguresMoveAfterSubmissionsWhenTheWindowIsShownAgain) {
     ASSERT_TRUE(state.GetQuestion());
 
     // While the window is visible the command only brings it to the front.
-    w.ActStaticUser->trigger();
-    EXPECT_EQ(w.FrmStaticUser.data(), stats);
+    w.findChild<QAction*>(QStringLiteral("ActStaticUser"))->trigger();
+    EXPECT_EQ(static_cast<QDialog*>(w.findChild<TFrmStaticUser*>()), stats);
     const Figures unchanged = read(*stats);
     EXPECT_EQ(unchanged.own, before.own);
     EXPECT_EQ(unchanged.workload, before.workload);
 
     stats->close();
-    w.ActStaticUser->trigger();
-    EXPECT_EQ(w.FrmStaticUser.data(), stats);
+    w.findChild<QAction*>(QStringLiteral("ActStaticUser"))->trigger();
+    EXPECT_EQ(static_cast<QDialog*>(w.findChild<TFrmStaticUser*>()), stats);
     EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join('|').toStdString();
     const Figures after = read(*stats);
     EXPECT_EQ(after.own.value(2), QStringLiteral("2"));
