@@ -10,6 +10,8 @@ packages=(
   fonts-noto-cjk qt6-translations-l10n xvfb xauth
   # cpack's dependency scan of the Debian package (dpkg-shlibdeps, file) and its test
   dpkg-dev file desktop-file-utils
+  # the README's screenshots (scripts/screenshots.sh)
+  xdotool imagemagick
 )
 
 missing=()
