@@ -119,7 +119,7 @@ bool DemoServer::start() {
     for (const Row& r :
          d.db.query(QStringLiteral("SELECT student_id, name, class_id, seq FROM students")))
         students.append({r[0].toString(), r[1].toString(), r[2].toString(), r[3].toInt()});
-    d.images = std::make_unique<SheetImages>(dataDir, students);
+    d.images = std::make_unique<SheetImages>(dataDir, students, d.options.dpi);
 
     d.http.Get(".*",
                [&d](const httplib::Request& req, httplib::Response& res) { d.serve(req, res); });

@@ -4,6 +4,8 @@
 
 #include <QRandomGenerator>
 
+#include <cmath>
+
 namespace layout {
 
 const QList<Subject>& subjects() {
@@ -206,20 +208,36 @@ QSize composedSize(const Question& question) {
     return {width, height};
 }
 
-QString cutWire(const Question& question) {
+QSize pageSize(int dpi) {
+    // 210 x 297 mm.
+    return {int(std::lround(210.0 * dpi / 25.4)), int(std::lround(297.0 * dpi / 25.4))};
+}
+
+QRect scaled(const QRect& rect, int dpi) {
+    if (dpi == kLayoutDpi)
+        return rect;
+    const auto edge = [dpi](int v) { return int(std::lround(double(v) * dpi / kLayoutDpi)); };
+    const int left = edge(rect.left());
+    const int top = edge(rect.top());
+    return {left, top, edge(rect.left() + rect.width()) - left,
+            edge(rect.top() + rect.height()) - top};
+}
+
+QString cutWire(const Question& question, int dpi) {
     QStringList records;
     int cutNo = 1;
     for (const Region& r : question.regions) {
+        const QRect rect = scaled(r.rect, dpi);
         // Right and bottom lie just outside the region: the client selects
         // (X1, Y1)-(X2, Y2) with X2 - X1 columns, as it selects a whole
         // picture with (0, 0)-(width, height).
         records.append(QStringLiteral("(%1,%2,%3,%4,%5,%6,%7)")
                            .arg(cutNo++)
                            .arg(r.page)
-                           .arg(r.rect.left())
-                           .arg(r.rect.top())
-                           .arg(r.rect.left() + r.rect.width())
-                           .arg(r.rect.top() + r.rect.height())
+                           .arg(rect.left())
+                           .arg(rect.top())
+                           .arg(rect.left() + rect.width())
+                           .arg(rect.top() + rect.height())
                            .arg(r.imageNo));
     }
     return records.join(QLatin1Char(','));

@@ -11,7 +11,8 @@
 
 namespace layout {
 
-// A4 at 150 dpi.
+// A4 at 150 dpi: the resolution every position of the layout is given in.
+constexpr int kLayoutDpi = 150;
 constexpr int kPageWidth = 1240;
 constexpr int kPageHeight = 1754;
 constexpr int kPageCount = 3;
@@ -97,8 +98,15 @@ const Subject* findSubject(const QString& subjectId);
 // to bottom, as wide as the widest region.
 QSize composedSize(const Question& question);
 
-// Wire forms of the marking parameters.
-QString cutWire(const Question& question);
+// The pages drawn at another resolution: an A4 page in pixels, and a
+// rectangle of the layout (right and bottom edges scaled as such, so
+// regions that touch keep touching).
+QSize pageSize(int dpi);
+QRect scaled(const QRect& rect, int dpi);
+
+// Wire forms of the marking parameters. The regions are those of pages drawn
+// at `dpi`; sub-question positions stay in the layout's units.
+QString cutWire(const Question& question, int dpi = kLayoutDpi);
 QString subQuestionWire(const Question& question);
 
 // Deterministic scores and tag of a seeded earlier marking: one score text

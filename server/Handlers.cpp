@@ -142,7 +142,7 @@ Reply getParam(HandlerContext& c, const Query& q) {
                                number(question.step), QString::number(question.subQuestions.size()),
                                QStringLiteral("0"), p.markingMode, QString::number(p.turn)}
                        .join(QLatin1Char(',')));
-    reply.addField(QStringLiteral("Cut"), layout::cutWire(question));
+    reply.addField(QStringLiteral("Cut"), layout::cutWire(question, c.images.dpi()));
     reply.addField(QStringLiteral("SubQuestion"), layout::subQuestionWire(question));
     reply.addField(QStringLiteral("Paper"),
                    QStringList{layout::kImageRoot, QString::number(layout::kStudentFolderStart),
@@ -332,10 +332,11 @@ Reply getInfoParam(HandlerContext& c, const Query& q) {
         return refusal(
             404, QStringLiteral("没有这个考生：%1").arg(q.value(QStringLiteral("StudentId"))));
     XmlReply reply(QStringLiteral("Info"));
-    reply.addField(QStringLiteral("InfoStartX"), QString::number(layout::kInfoBox.x()));
-    reply.addField(QStringLiteral("InfoStartY"), QString::number(layout::kInfoBox.y()));
-    reply.addField(QStringLiteral("InfoEndX"), QString::number(layout::kInfoBox.width()));
-    reply.addField(QStringLiteral("InfoEndY"), QString::number(layout::kInfoBox.height()));
+    const QRect box = layout::scaled(layout::kInfoBox, c.images.dpi());
+    reply.addField(QStringLiteral("InfoStartX"), QString::number(box.x()));
+    reply.addField(QStringLiteral("InfoStartY"), QString::number(box.y()));
+    reply.addField(QStringLiteral("InfoEndX"), QString::number(box.width()));
+    reply.addField(QStringLiteral("InfoEndY"), QString::number(box.height()));
     return xml(reply);
 }
 

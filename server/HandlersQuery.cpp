@@ -4,6 +4,7 @@
 #include "Database.h"
 #include "ExamLayout.h"
 #include "Handlers.h"
+#include "SheetImages.h"
 #include "Wire.h"
 #include "Words.h"
 
@@ -177,7 +178,7 @@ Reply queryQuestion(HandlerContext& c, const Query& q) {
     return xml(reply);
 }
 
-Reply getCutParam(HandlerContext&, const Query& q) {
+Reply getCutParam(HandlerContext& c, const Query& q) {
     if (auto r = require(q, QStringLiteral("Questionid")))
         return *r;
     const layout::Question* question = layout::findQuestion(q.value(QStringLiteral("Questionid")));
@@ -185,7 +186,7 @@ Reply getCutParam(HandlerContext&, const Query& q) {
         return refusal(
             404, QStringLiteral("没有这个题组：%1").arg(q.value(QStringLiteral("Questionid"))));
     XmlReply reply(QStringLiteral("CutParam"));
-    reply.addField(QStringLiteral("Cut"), layout::cutWire(*question));
+    reply.addField(QStringLiteral("Cut"), layout::cutWire(*question, c.images.dpi()));
     // The review's form of the paper layout: eight items, no ninth.
     reply.addField(QStringLiteral("Paper"),
                    QStringList{layout::kImageRoot, QString::number(layout::kStudentFolderStart),

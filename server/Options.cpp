@@ -22,6 +22,8 @@ QString optionsHelp() {
         "  --fault CMD=KIND  answer command CMD with a fault; KIND is one of\n"
         "                    status500, malformed, empty, truncated (images), close;\n"
         "                    may be repeated\n"
+        "  --dpi N           resolution of the sample answer sheets (default 150; 75 to 400);\n"
+        "                    the regions the server hands out scale with it\n"
         "  --pregenerate     draw every sample answer sheet at start (else on first request)\n"
         "  --help            show this text\n");
 }
@@ -70,6 +72,9 @@ ParsedOptions parseOptions(const QStringList& arguments) {
         } else if (arg == QLatin1String("--students")) {
             if (!number(&o.students, 1, 10000))
                 return fail(QStringLiteral("--students needs a number from 1 to 10000"));
+        } else if (arg == QLatin1String("--dpi")) {
+            if (!number(&o.dpi, 75, 400))
+                return fail(QStringLiteral("--dpi needs a number from 75 to 400"));
         } else if (arg == QLatin1String("--pregenerate")) {
             o.pregenerate = true;
         } else if (arg == QLatin1String("--fault")) {

@@ -14,6 +14,7 @@ struct ServerOptions {
     int delayMs = 0;             // before every reply
     int students = 42;           // seeded into a new database
     bool pregenerate = false;    // draw every sample sheet at start
+    int dpi = 150;               // resolution of the sample sheets
     QMap<QString, Fault> faults; // command -> fault
 };
 

@@ -125,18 +125,23 @@ void drawRegionAnswer(QPainter& p, QRandomGenerator& rng, const layout::Subject&
 
 } // namespace
 
-SheetImages::SheetImages(const QString& dataDir, const QList<layout::Student>& students)
-    : m_imagesDir(QDir(dataDir).absoluteFilePath(QStringLiteral("images"))) {
+SheetImages::SheetImages(const QString& dataDir, const QList<layout::Student>& students, int dpi)
+    : m_dpi(dpi),
+      m_imagesDir(QDir(dataDir).absoluteFilePath(dpi == layout::kLayoutDpi
+                                                     ? QStringLiteral("images")
+                                                     : QStringLiteral("images-%1dpi").arg(dpi))) {
     for (const layout::Student& s : students)
         m_students.insert(s.studentId, s);
 }
 
 QImage SheetImages::drawPage(const layout::Subject& subject, const layout::Student& student,
-                             int page) {
-    QImage image(layout::kPageWidth, layout::kPageHeight, QImage::Format_RGB32);
+                             int page, int dpi) {
+    QImage image(layout::pageSize(dpi), QImage::Format_RGB32);
     image.fill(QColor(252, 252, 249));
     QRandomGenerator rng(seedFor(subject, student, page));
     QPainter p(&image);
+    // Drawn in the layout's units whatever the resolution.
+    p.scale(double(dpi) / layout::kLayoutDpi, double(dpi) / layout::kLayoutDpi);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
 
@@ -226,7 +231,7 @@ bool SheetImages::produce(const QStringList& parts, const QString& target) {
         return false;
     const int n = m.captured(2).toInt();
     if (n >= 1 && n <= layout::kPageCount)
-        return saveJpeg(drawPage(*subject, *student, n), target);
+        return saveJpeg(drawPage(*subject, *student, n, m_dpi), target);
     if (sheetForm)
         return false;
     // A ready-cut region image: the region cut out of its page.
@@ -235,7 +240,9 @@ bool SheetImages::produce(const QStringList& parts, const QString& target) {
             continue;
         for (const layout::Region& r : q.regions)
             if (r.imageNo == n)
-                return saveJpeg(drawPage(*subject, *student, r.page).copy(r.rect), target);
+                return saveJpeg(
+                    drawPage(*subject, *student, r.page, m_dpi).copy(layout::scaled(r.rect, m_dpi)),
+                    target);
     }
     return false;
 }
@@ -300,7 +307,7 @@ int SheetImages::generateAll(int threads) {
                 custom =
                     custom || (q.subjectId == u.subject->id && q.cutMode == words::kCutModeCustom);
             for (int page = 1; page <= layout::kPageCount; ++page) {
-                const QImage image = drawPage(*u.subject, u.student, page);
+                const QImage image = drawPage(*u.subject, u.student, page, m_dpi);
                 save(image,
                      QStringLiteral("%1/%2_%3.jpg").arg(folder, u.student.studentId).arg(page));
                 if (custom)
@@ -312,9 +319,10 @@ int SheetImages::generateAll(int threads) {
                         continue;
                     for (const layout::Region& r : q.regions)
                         if (r.page == page)
-                            save(image.copy(r.rect), QStringLiteral("%1/%2_%3.jpg")
-                                                         .arg(folder, u.student.studentId)
-                                                         .arg(r.imageNo));
+                            save(image.copy(layout::scaled(r.rect, m_dpi)),
+                                 QStringLiteral("%1/%2_%3.jpg")
+                                     .arg(folder, u.student.studentId)
+                                     .arg(r.imageNo));
                 }
             }
         }

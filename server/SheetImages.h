@@ -14,8 +14,10 @@
 
 class SheetImages {
 public:
-    // `dataDir` holds the "images" folder; `students` by student id.
-    SheetImages(const QString& dataDir, const QList<layout::Student>& students);
+    // `dataDir` holds the "images" folder (pictures at another resolution
+    // than the layout's in "images-<dpi>dpi"); `students` by student id.
+    SheetImages(const QString& dataDir, const QList<layout::Student>& students,
+                int dpi = layout::kLayoutDpi);
 
     struct Lookup {
         int status = 200; // 200, or the refusal's HTTP status
@@ -31,16 +33,19 @@ public:
     // the number of pictures written.
     int generateAll(int threads);
 
-    // One page (1-based) of a student's answer sheet in a subject.
-    static QImage drawPage(const layout::Subject& subject, const layout::Student& student,
-                           int page);
+    // One page (1-based) of a student's answer sheet in a subject, A4 at
+    // `dpi`.
+    static QImage drawPage(const layout::Subject& subject, const layout::Student& student, int page,
+                           int dpi = layout::kLayoutDpi);
 
     QString imagesDir() const { return m_imagesDir; }
+    int dpi() const { return m_dpi; }
 
 private:
     // Draws the picture a path names, if it names one; false otherwise.
     bool produce(const QStringList& parts, const QString& target);
 
+    int m_dpi;
     QString m_imagesDir;
     QHash<QString, layout::Student> m_students;
     std::mutex m_drawMutex;

@@ -16,7 +16,7 @@ TEST(ServerOptions, ReadsEveryOption) {
     const ParsedOptions p =
         parseOptions({"--port", "0", "--data", "/tmp/d", "--db", "/tmp/x.sqlite", "--delay-ms",
                       "250", "--students", "7", "--fault", "GetQuestion=status500", "--fault",
-                      "GetImageFile=truncated", "--pregenerate"});
+                      "GetImageFile=truncated", "--pregenerate", "--dpi", "200"});
     ASSERT_TRUE(p.error.isEmpty()) << p.error.toStdString();
     EXPECT_EQ(p.options.port, 0);
     EXPECT_EQ(p.options.dataDir, "/tmp/d");
@@ -24,11 +24,14 @@ TEST(ServerOptions, ReadsEveryOption) {
     EXPECT_EQ(p.options.delayMs, 250);
     EXPECT_EQ(p.options.students, 7);
     EXPECT_TRUE(p.options.pregenerate);
+    EXPECT_EQ(p.options.dpi, 200);
+    EXPECT_EQ(parseOptions({}).options.dpi, 150);
     EXPECT_EQ(p.options.faults.value("GetQuestion"), Fault::Status500);
     EXPECT_EQ(p.options.faults.value("GetImageFile"), Fault::Truncated);
     EXPECT_EQ(parseOptions({}).options.port, 18080);
     EXPECT_TRUE(parseOptions({"--help"}).help);
-    for (const char* name : {"--port", "--data", "--db", "--delay-ms", "--fault", "--help"})
+    for (const char* name :
+         {"--port", "--data", "--db", "--delay-ms", "--fault", "--dpi", "--help"})
         EXPECT_TRUE(optionsHelp().contains(name)) << name;
 }
 
@@ -40,6 +43,7 @@ TEST(ServerOptions, RefusesWrongCommandLines) {
                                    {"--fault", "GetQuestion"},
                                    {"--fault", "GetQuestion=explode"},
                                    {"--students", "0"},
+                                   {"--dpi", "20"},
                                    {"--bogus"}};
     for (const QStringList& args : wrong)
         EXPECT_FALSE(parseOptions(args).error.isEmpty()) << args.join(' ').toStdString();
@@ -96,6 +100,33 @@ TEST(ExamLayout, CutWireRectanglesCutExactlyTheRegions) {
             EXPECT_EQ(QRect(x1, y1, x2 - x1, y2 - y1), q.regions[i].rect);
         }
     }
+}
+
+TEST(SheetImages, AtAnotherResolutionPagesAndRegionsScaleTogether) {
+    // A4 at 200 dpi, the benchmark's pages.
+    EXPECT_EQ(layout::pageSize(150), QSize(layout::kPageWidth, layout::kPageHeight));
+    EXPECT_EQ(layout::pageSize(200), QSize(1654, 2339));
+    const layout::Question* q = layout::findQuestion("0201");
+    ASSERT_NE(q, nullptr);
+    EXPECT_EQ(layout::cutWire(*q, 200), "(1,1,80,533,1573,933,0),(2,1,80,960,1573,1360,0)");
+
+    QTemporaryDir dir;
+    const QList<layout::Student> students = layout::students(1);
+    SheetImages images(dir.path(), students, 200);
+    const layout::Student& s = students[0];
+    const QString folder =
+        s.studentId.mid(layout::kStudentFolderStart - 1, layout::kStudentFolderLength);
+    const auto page =
+        images.lookup(QStringLiteral("D:\\demo\\02\\%1\\%2_1.jpg").arg(folder, s.studentId));
+    ASSERT_EQ(page.status, 200) << page.reason.toStdString();
+    EXPECT_EQ(QImage(page.filePath).size(), QSize(1654, 2339));
+    const layout::Region& region = layout::findQuestion("0202")->regions.first();
+    const auto cut = images.lookup(
+        QStringLiteral("D:\\demo\\02\\%1\\%2_%3.jpg").arg(folder, s.studentId).arg(region.imageNo));
+    ASSERT_EQ(cut.status, 200) << cut.reason.toStdString();
+    EXPECT_EQ(QImage(cut.filePath).size(), layout::scaled(region.rect, 200).size());
+    // Pictures of the two resolutions never share a file.
+    EXPECT_NE(images.imagesDir(), SheetImages(dir.path(), students).imagesDir());
 }
 
 TEST(SheetImages, PagesAreDeterministicAndDifferPerStudent) {
