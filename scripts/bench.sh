@@ -26,30 +26,32 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Starts a demo server; its first output line is the port.
+# Starts a demo server in this shell (so the clean-up knows it) and sets
+# $port to the port it prints first.
 start_server() { # name, extra options...
   local name="$1"; shift
   build/demo-server --port 0 --data "$data" --db "$data/$name.sqlite" --dpi 200 --students 6 "$@" \
     >"$work/$name.log" 2>"$work/$name.err" &
   pids+=($!)
   for _ in $(seq 1 600); do
-    if [ -s "$work/$name.log" ] && head -1 "$work/$name.log" | grep -qE '^[0-9]+$'; then
-      head -1 "$work/$name.log"; return 0
-    fi
+    port="$(head -1 "$work/$name.log" 2>/dev/null || true)"
+    if [[ "$port" =~ ^[0-9]+$ ]]; then return 0; fi
     sleep 0.1
   done
   echo "demo server $name did not start" >&2; cat "$work/$name.log" "$work/$name.err" >&2; exit 1
 }
 
 echo "Drawing the sample sheets at 200 dpi (once; kept in $data)..."
-port="$(start_server plain --pregenerate)"
+start_server plain --pregenerate
+plain="$port"
 until grep -q '^drew ' "$work/plain.log"; do sleep 0.2; done
-delayed="$(start_server delayed --delay-ms 50)"
+start_server delayed --delay-ms 50
+delayed="$port"
 
 echo
-build/bench/bench_paper --server "127.0.0.1:$port" --delayed-server "127.0.0.1:$delayed" \
+build/bench/bench_paper --server "127.0.0.1:$plain" --delayed-server "127.0.0.1:$delayed" \
   --rounds "$rounds"
-build/bench/bench_paper --server "127.0.0.1:$port" --memory --opens 100
+build/bench/bench_paper --server "127.0.0.1:$plain" --memory --opens 100
 
 if [ -x build/bench/bench_startup ] && command -v Xvfb >/dev/null; then
   Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
