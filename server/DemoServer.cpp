@@ -123,6 +123,11 @@ bool DemoServer::start() {
 
     d.http.Get(".*",
                [&d](const httplib::Request& req, httplib::Response& res) { d.serve(req, res); });
+    // httplib writes the status line and headers, then the body: with
+    // Nagle's algorithm on, the body's last segment waits for the client's
+    // delayed acknowledgement of the headers (40 ms on Linux). Accepted
+    // sockets inherit the option from the listening one.
+    d.http.set_tcp_nodelay(true);
     int port = d.options.port;
     if (port == 0) {
         port = d.http.bind_to_any_port("127.0.0.1");
@@ -135,6 +140,11 @@ bool DemoServer::start() {
     }
     d.port = port;
     d.thread = std::thread([&d] { d.http.listen_after_bind(); });
+    // A stop() before the listener runs would be lost and stop() would wait
+    // for it for ever.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!d.http.is_running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return true;
 }
 

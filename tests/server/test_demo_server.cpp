@@ -9,6 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
 namespace {
 
 using Params = QList<std::pair<QString, QString>>;
@@ -421,6 +428,31 @@ TEST(DemoServer, InjectedFaultsAndDelay) {
     timer.start();
     h.get("GetInfoParam", {{"StudentId", "260101"}, {"QuestionId", "0101"}});
     EXPECT_GE(timer.elapsed(), 300);
+}
+
+TEST(DemoServer, SendsWithoutNaglesDelay) {
+    // The body follows the headers in a second write; with Nagle's
+    // algorithm its last segment would wait for the client's delayed
+    // acknowledgement. Accepted sockets inherit the listening socket's
+    // option, so that is the one to look at.
+    DemoServerHarness h;
+    int listening = -1;
+    for (const QString& entry : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files)) {
+        const int fd = entry.toInt();
+        sockaddr_in address{};
+        socklen_t length = sizeof address;
+        int accepting = 0;
+        socklen_t size = sizeof accepting;
+        if (getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
+            address.sin_family == AF_INET && ntohs(address.sin_port) == h.server().port() &&
+            getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &accepting, &size) == 0 && accepting)
+            listening = fd;
+    }
+    ASSERT_GE(listening, 0);
+    int noDelay = 0;
+    socklen_t size = sizeof noDelay;
+    ASSERT_EQ(getsockopt(listening, IPPROTO_TCP, TCP_NODELAY, &noDelay, &size), 0);
+    EXPECT_EQ(noDelay, 1);
 }
 
 } // namespace
