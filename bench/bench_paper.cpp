@@ -55,9 +55,10 @@ public:
         addresses.append(address);
         return m_http.get(address);
     }
-    QList<HttpResult> getAll(const QList<QByteArray>& list, const Arrival& arrived) override {
+    QList<HttpResult> getAll(const QList<QByteArray>& list, const Arrival& arrived,
+                             const Arrival& onWorker) override {
         addresses += list;
-        return m_http.getAll(list, arrived);
+        return m_http.getAll(list, arrived, onWorker);
     }
     QList<QByteArray> addresses;
 

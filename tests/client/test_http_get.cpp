@@ -7,13 +7,54 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
 
 namespace {
 QString serverUrl(const ScriptedServer& server) {
     return QStringLiteral("http://") + server.address();
 }
+
+// A server that reads each request to the end of its head and then closes
+// the connection without a byte of reply (httplib cannot close before the
+// status line). It runs in the test's thread: the client's local event loop
+// serves it.
+class ClosingServer {
+public:
+    explicit ClosingServer(int closeAfterMs) {
+        EXPECT_TRUE(m_server.listen(QHostAddress::LocalHost));
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this, closeAfterMs] {
+            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+                QObject::connect(socket, &QTcpSocket::readyRead, socket,
+                                 [this, socket, closeAfterMs] {
+                                     m_heads[socket] += socket->readAll();
+                                     if (!m_heads[socket].contains("\r\n\r\n"))
+                                         return;
+                                     m_heads.remove(socket);
+                                     ++requests;
+                                     QTimer::singleShot(closeAfterMs, socket, [socket] {
+                                         socket->close();
+                                         socket->deleteLater();
+                                     });
+                                 });
+            }
+        });
+    }
+    QByteArray address(const QByteArray& target) const {
+        return "http://127.0.0.1:" + QByteArray::number(m_server.serverPort()) + target;
+    }
+    int requests = 0;
+
+private:
+    QTcpServer m_server;
+    QHash<QTcpSocket*, QByteArray> m_heads;
+};
 
 // A loopback port with nothing listening on it.
 int closedPort() {
@@ -149,6 +190,109 @@ TEST(HttpGet, SilentServerTimesOut) {
     EXPECT_LT(clock.elapsed(), 1450); // gave up before the reply came at 1500 ms
     EXPECT_FALSE(result.ok);
     EXPECT_TRUE(result.body.isEmpty());
+}
+
+TEST(HttpGet, ADroppedConnectionIsAFailedRequestSentOnce) {
+    // Qt would send such a request again on a new connection; a submission
+    // the server stored before the drop would then be stored twice.
+    const struct {
+        QByteArray target;
+        int closeAfterMs;
+    } cases[] = {
+        {"/SaveSymbol?UserId=t01&Mark=5", 0},
+        {"/GetQuestion?UserId=t01&PermissionId=010101", 150},
+    };
+    QtHttpGet http;
+    for (const auto& c : cases) {
+        ClosingServer server(c.closeAfterMs);
+        const HttpResult result = http.get(server.address(c.target));
+        EXPECT_FALSE(result.ok) << c.target.constData();
+        EXPECT_EQ(result.status, 0);
+        EXPECT_FALSE(result.error.isEmpty());
+        QTest::qWait(200); // no late second try either
+        EXPECT_EQ(server.requests, 1) << c.target.constData();
+    }
+    ClosingServer server(0);
+    const QList<HttpResult> both = http.getAll(
+        {server.address("/GetImageFile?File=1"), server.address("/GetImageFile?File=2")});
+    QTest::qWait(200);
+    EXPECT_EQ(server.requests, 2);
+    ASSERT_EQ(both.size(), 2);
+    EXPECT_FALSE(both[0].ok);
+    EXPECT_FALSE(both[1].ok);
+}
+
+TEST(HttpGet, TheLimitCoversTheWholeRequestNotOnlySilence) {
+    ScriptedServer server;
+    // 4 s in all, never silent for more than 0.1 s.
+    server.setTrickle(QStringLiteral("GetParam"), QByteArray(40, 'x'), 100);
+    QtHttpGet http(800);
+    QElapsedTimer clock;
+    clock.start();
+    const HttpResult result =
+        http.get(RequestAddress(serverUrl(server), QStringLiteral("GetParam")).encoded());
+    const qint64 elapsed = clock.elapsed();
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.body.isEmpty());
+    EXPECT_EQ(result.error, QStringLiteral("timed out"));
+    EXPECT_GE(elapsed, 750);
+    EXPECT_LT(elapsed, 2500);
+}
+
+TEST(HttpGet, GetAllSendsTogetherAndAnswersInOrder) {
+    ScriptedServer server;
+    QList<QByteArray> addresses;
+    for (int k = 0; k < 4; ++k) {
+        server.setReplyFor(QStringLiteral("GetImageFile"), "File", QString::number(k),
+                           "picture " + QByteArray::number(k));
+        addresses.append(RequestAddress(serverUrl(server), QStringLiteral("GetImageFile"))
+                             .add(QStringLiteral("File"), QString::number(k))
+                             .encoded());
+    }
+    addresses.insert(2, "not an address");
+    server.setDelayMs(400);
+
+    QtHttpGet http;
+    QThread* const requester = QThread::currentThread();
+    std::atomic<int> offThread{0};
+    QList<int> arrivedAfterWork;
+    QList<int> arrivedOnRequester;
+    QElapsedTimer clock;
+    clock.start();
+    const QList<HttpResult> results = http.getAll(
+        addresses,
+        [&](int i, HttpResult& r) {
+            if (r.body.endsWith('!'))
+                arrivedAfterWork.append(i);
+            if (QThread::currentThread() == requester)
+                arrivedOnRequester.append(i);
+        },
+        [&](int, HttpResult& r) {
+            if (QThread::currentThread() != requester)
+                ++offThread;
+            r.body += '!';
+        });
+    const qint64 elapsed = clock.elapsed();
+
+    // One after another they would take 1.6 s.
+    EXPECT_LT(elapsed, 1200);
+    ASSERT_EQ(results.size(), 5);
+    for (int i = 0; i < 5; ++i) {
+        if (i == 2) {
+            EXPECT_FALSE(results[i].ok);
+            EXPECT_EQ(results[i].body, QByteArray("!"));
+            continue;
+        }
+        const int k = i < 2 ? i : i - 1;
+        EXPECT_TRUE(results[i].ok) << i;
+        EXPECT_EQ(results[i].body, "picture " + QByteArray::number(k) + "!");
+    }
+    EXPECT_EQ(offThread, 5);
+    std::sort(arrivedAfterWork.begin(), arrivedAfterWork.end());
+    std::sort(arrivedOnRequester.begin(), arrivedOnRequester.end());
+    EXPECT_EQ(arrivedAfterWork, (QList<int>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(arrivedOnRequester, (QList<int>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(server.requestsFor(QStringLiteral("GetImageFile")).size(), 4);
 }
 
 TEST(HttpGet, ReplyBeyondTheSizeCapFails) {

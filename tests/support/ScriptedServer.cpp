@@ -41,6 +41,11 @@ struct ScriptedServer::Impl {
     QList<ByValue> byValue;
     QHash<QString, QQueue<CannedReply>> queued;
     QHash<QString, bool> dropped;
+    struct Trickle {
+        QByteArray body;
+        int intervalMs = 0;
+    };
+    QHash<QString, Trickle> trickled;
     int delayMs = 0;
     QList<QByteArray> targets;
 
@@ -52,11 +57,13 @@ struct ScriptedServer::Impl {
         bool found = false;
         bool drop = false;
         int delay = 0;
+        Trickle trickle;
         {
             std::lock_guard lock(mutex);
             targets.append(target);
             delay = delayMs;
             drop = dropped.value(command, false);
+            trickle = trickled.value(command);
             if (!drop) {
                 for (const ByValue& v : std::as_const(byValue)) {
                     bool present = false;
@@ -89,6 +96,19 @@ struct ScriptedServer::Impl {
             res.status = 200;
             res.set_content_provider(1024, "text/xml",
                                      [](size_t, size_t, httplib::DataSink&) { return false; });
+            return;
+        }
+        if (!trickle.body.isEmpty()) {
+            res.status = 200;
+            const std::string body = trickle.body.toStdString();
+            const auto interval = std::chrono::milliseconds(trickle.intervalMs);
+            res.set_content_provider(
+                body.size(), "text/xml",
+                [body, interval](size_t offset, size_t, httplib::DataSink& sink) {
+                    std::this_thread::sleep_for(interval);
+                    // Fails once the client has given up and closed.
+                    return sink.write(body.data() + offset, 1);
+                });
             return;
         }
         if (!found) {
@@ -160,6 +180,11 @@ void ScriptedServer::queueReply(const QString& command, const QByteArray& body, 
 void ScriptedServer::setDropConnection(const QString& command, bool drop) {
     std::lock_guard lock(m_impl->mutex);
     m_impl->dropped.insert(command, drop);
+}
+
+void ScriptedServer::setTrickle(const QString& command, const QByteArray& body, int intervalMs) {
+    std::lock_guard lock(m_impl->mutex);
+    m_impl->trickled.insert(command, Impl::Trickle{body, intervalMs});
 }
 
 void ScriptedServer::setDelayMs(int ms) {

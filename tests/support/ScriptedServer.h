@@ -33,6 +33,9 @@ public:
                     const QByteArray& contentType = "text/xml");
     // Requests of `command` are answered by closing the connection unanswered.
     void setDropConnection(const QString& command, bool drop = true);
+    // Requests of `command` are answered 200 with `body`, one byte every
+    // `intervalMs`: a reply that never falls silent for long but never ends.
+    void setTrickle(const QString& command, const QByteArray& body, int intervalMs);
     // Delay before every reply.
     void setDelayMs(int ms);
 
