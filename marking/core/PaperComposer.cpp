@@ -87,13 +87,17 @@ QList<FetchedPicture> FetchPictures(IHttpGet& http, const QStringList& addresses
     QList<FetchedPicture> pictures(addresses.size());
     QElapsedTimer clock;
     clock.start();
-    http.getAll(encoded, [&](int i, HttpResult& result) {
-        FetchedPicture& picture = pictures[i];
+    // Each picture is decoded on a worker thread as it arrives, while the
+    // others are still on their way.
+    FetchedPicture* const out = pictures.data(); // no QList call on the workers
+    http.getAll(encoded, {}, [&](int i, HttpResult& result) {
+        FetchedPicture& picture = out[i];
         if (result.ok) {
             imaging::DecodedPicture decoded = imaging::DecodePicture(result.body);
             picture.ok = decoded.ok;
             if (decoded.ok)
                 picture.image = std::move(decoded.image);
+            result.body.clear();
         }
         picture.elapsedMs = clock.elapsed();
     });

@@ -62,14 +62,22 @@ protected:
         }
     }
 
-    void serve(const QImage& picture) {
-        server.queueReply(QStringLiteral("GetImageFile"), Png(picture), 200, "image/jpeg");
+    // The pictures of a paper are fetched together and arrive in any
+    // order, so each is served by its File value: picture n of student S001.
+    static QString file(int n) { return QStringLiteral("img\\P1\\\\S001_%1.jpg").arg(n); }
+    void serve(int n, const QByteArray& body, int status = 200,
+               const QByteArray& type = "image/jpeg") {
+        server.setReplyFor(QStringLiteral("GetImageFile"), "File", file(n), body, status, type);
     }
+    void serve(int n, const QImage& picture) { serve(n, Png(picture)); }
 
+    // The File values asked for, sorted: requests sent together reach the
+    // server in any order.
     QStringList requestedFiles() const {
         QStringList files;
         for (const QByteArray& target : server.requestsFor(QStringLiteral("GetImageFile")))
             files << QueryValue(target, "File");
+        files.sort();
         return files;
     }
 
@@ -88,7 +96,7 @@ protected:
 
 TEST_F(PaperComposeTest, TwoRegionsOfOnePageCostOneFetchAndStackWithWhiteBesideTheNarrowerOne) {
     const QImage page = PagePicture(100, 200, 10);
-    serve(page);
+    serve(1, page);
     state.Cuts = {{1, 1, 10, 20, 60, 50, 0}, {2, 1, 0, 100, 80, 130, 0}};
 
     const marking::ComposeOutcome outcome = compose();
@@ -116,8 +124,8 @@ TEST_F(PaperComposeTest, TwoRegionsOfOnePageCostOneFetchAndStackWithWhiteBesideT
 TEST_F(PaperComposeTest, RegionsOnTwoPagesFillTwoSlots) {
     const QImage page1 = PagePicture(100, 100, 1);
     const QImage page2 = PagePicture(100, 100, 2);
-    serve(page1);
-    serve(page2);
+    serve(1, page1);
+    serve(2, page2);
     state.Cuts = {{1, 1, 0, 0, 40, 10, 0}, {2, 2, 0, 50, 40, 60, 0}, {3, 1, 0, 90, 40, 100, 0}};
 
     compose();
@@ -137,8 +145,8 @@ TEST_F(PaperComposeTest, ReadyCutPicturesAreFetchedForEveryRegionAndUsedWhole) {
     state.CutMode = QStringLiteral("定制");
     const QImage cut1 = PagePicture(30, 10, 1);
     const QImage cut2 = PagePicture(50, 20, 2);
-    serve(cut1);
-    serve(cut2);
+    serve(7, cut1);
+    serve(8, cut2);
     state.Cuts = {{1, 1, 0, 0, 5, 5, 7}, {2, 1, 0, 0, 5, 5, 8}};
 
     compose();
@@ -153,7 +161,7 @@ TEST_F(PaperComposeTest, ReadyCutPicturesAreFetchedForEveryRegionAndUsedWhole) {
 }
 
 TEST_F(PaperComposeTest, RegionPastTheRightEdgeIsCutAtTheEdge) {
-    serve(PagePicture(100, 100, 1));
+    serve(1, PagePicture(100, 100, 1));
     state.Cuts = {{1, 1, 70, 10, 150, 30, 0}};
 
     compose();
@@ -167,8 +175,8 @@ TEST_F(PaperComposeTest, FailedPictureComposesWhiteAndIsReportedNeverThePrevious
     pageViews[0]->setImage(previous);
     pageViews[1]->setImage(previous);
     const QImage page2 = PagePicture(100, 100, 2);
-    server.queueReply(QStringLiteral("GetImageFile"), "missing", 404, "text/plain");
-    serve(page2);
+    serve(1, "missing", 404, "text/plain");
+    serve(2, page2);
     state.Cuts = {{1, 1, 0, 0, 40, 10, 0}, {2, 2, 0, 0, 60, 10, 0}, {3, 1, 0, 50, 40, 60, 0}};
 
     const marking::ComposeOutcome outcome = compose();
@@ -189,7 +197,7 @@ TEST_F(PaperComposeTest, FailedPictureComposesWhiteAndIsReportedNeverThePrevious
 }
 
 TEST_F(PaperComposeTest, UnreadablePictureOfTheFirstRegionGivesWhiteOfTheCutSize) {
-    server.queueReply(QStringLiteral("GetImageFile"), "not a picture", 200, "image/jpeg");
+    serve(1, "not a picture");
     mainView.setImage(PagePicture(300, 300, 99));
     state.Cuts = {{1, 1, 10, 10, 50, 30, 0}};
 
@@ -206,9 +214,9 @@ TEST_F(PaperComposeTest, MorePagesThanSlotsStillShowEachRegionsOwnPage) {
     const QImage page1 = PagePicture(50, 50, 1);
     const QImage page2 = PagePicture(50, 50, 2);
     const QImage page3 = PagePicture(50, 50, 3);
-    serve(page1);
-    serve(page2);
-    serve(page3);
+    serve(1, page1);
+    serve(2, page2);
+    serve(3, page3);
     state.Cuts = {{1, 1, 0, 0, 10, 10, 0}, {2, 2, 0, 0, 10, 10, 0}, {3, 3, 0, 0, 10, 10, 0}};
 
     compose();
@@ -222,7 +230,7 @@ TEST_F(PaperComposeTest, MorePagesThanSlotsStillShowEachRegionsOwnPage) {
 }
 
 TEST_F(PaperComposeTest, TimingTextDescribesTheLastRegionAndIsEmptyWithoutRegions) {
-    serve(PagePicture(20, 20, 1));
+    serve(1, PagePicture(20, 20, 1));
     state.Cuts = {{1, 1, 0, 0, 10, 10, 0}};
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^提卷\\d+毫秒切割\\d+毫秒$"))
                     .match(compose().timingText)
