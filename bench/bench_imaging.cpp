@@ -1,9 +1,11 @@
 // Figures for the image view: composing an answer picture from page regions
 // and rendering marks. Prints timings, never fails.
 #include "ImageView.h"
+#include "PictureDecoder.h"
 #include "Renderer.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QImage>
 #include <QPainter>
 #include <benchmark/benchmark.h>
@@ -44,6 +46,33 @@ void BM_ComposeFourRegionsAndRenderAtFit(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ComposeFourRegionsAndRenderAtFit)->Unit(benchmark::kMillisecond);
+
+QByteArray PageJpeg() {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    Page(1).save(&buffer, "JPEG", 80);
+    return bytes;
+}
+
+// One A4 page at 200 dpi: Qt's reader against the program's decoder.
+void BM_DecodePageWithQtsReader(benchmark::State& state) {
+    const QByteArray bytes = PageJpeg();
+    for (auto _ : state) {
+        QImage image = QImage::fromData(bytes);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_DecodePageWithQtsReader)->Unit(benchmark::kMillisecond);
+
+void BM_DecodePageWithDecodePicture(benchmark::State& state) {
+    const QByteArray bytes = PageJpeg();
+    for (auto _ : state) {
+        DecodedPicture picture = DecodePicture(bytes);
+        benchmark::DoNotOptimize(picture.image.constBits());
+    }
+}
+BENCHMARK(BM_DecodePageWithDecodePicture)->Unit(benchmark::kMillisecond);
 
 void BM_RenderHundredMarksAt100(benchmark::State& state) {
     VectorLayer layer;

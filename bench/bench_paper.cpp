@@ -224,7 +224,10 @@ void TagCase(int rounds) {
                 draw.min(), draw.median());
 }
 
-int RunCases(const QString& server, const QString& delayedServer, int rounds) {
+int RunCases(const QString& server, const QString& delayedServer, int rounds, const QString& only) {
+    const auto wanted = [&only](const char* letter) {
+        return only.isEmpty() || only.contains(QLatin1String(letter));
+    };
     std::printf("Machine: %s\n", bench::MachineLine().toUtf8().constData());
     std::printf("Rounds per case: %d, interleaved (client, floors in turn)\n\n", rounds);
     bench::PrintHeader();
@@ -242,14 +245,18 @@ int RunCases(const QString& server, const QString& delayedServer, int rounds) {
     for (const QString& permission :
          {QStringLiteral("010101"), QStringLiteral("010201"), QStringLiteral("010301"),
           QStringLiteral("020101"), QStringLiteral("020201")}) {
+        if (!wanted("c"))
+            break;
         MarkingSession session(server, permission);
         PaperCase(
             QStringLiteral("(c) question group %1 (%2)")
                 .arg(permission.left(4), session.state.CutMode == "自动" ? "pages" : "ready-cut"),
             session, rounds);
     }
-    std::printf("\n");
-    TagCase(std::max(rounds, 200));
+    if (wanted("e")) {
+        std::printf("\n");
+        TagCase(std::max(rounds, 200));
+    }
     return 0;
 }
 
@@ -293,6 +300,8 @@ int main(int argc, char** argv) {
                       QStringLiteral("host:port")});
     parser.addOption({QStringLiteral("rounds"), QStringLiteral("rounds per case"),
                       QStringLiteral("n"), QStringLiteral("15")});
+    parser.addOption({QStringLiteral("cases"), QStringLiteral("only these cases, e.g. ab"),
+                      QStringLiteral("letters")});
     parser.addOption({QStringLiteral("memory"), QStringLiteral("measure resident memory")});
     parser.addOption({QStringLiteral("opens"), QStringLiteral("papers opened for --memory"),
                       QStringLiteral("n"), QStringLiteral("100")});
@@ -306,7 +315,8 @@ int main(int argc, char** argv) {
         parser.isSet(QStringLiteral("memory"))
             ? RunMemory(server, std::max(1, parser.value(QStringLiteral("opens")).toInt()))
             : RunCases(server, parser.value(QStringLiteral("delayed-server")),
-                       std::max(10, parser.value(QStringLiteral("rounds")).toInt()));
+                       std::max(10, parser.value(QStringLiteral("rounds")).toInt()),
+                       parser.value(QStringLiteral("cases")));
     if (messages.count > 0)
         std::fprintf(stderr, "bench_paper: %d messages were shown; figures are suspect\n",
                      messages.count);

@@ -1,11 +1,26 @@
 #include "PictureDecoder.h"
 
+#include "JpegDecoder.h"
+
+#include <QFile>
+#include <QImageReader>
+
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 namespace imaging {
 
+qint64 PictureAllocationLimit() {
+    // Qt's image readers refuse pictures beyond this (128 MB unless the
+    // application or QT_IMAGEIO_MAXALLOC says otherwise; 0 = no limit).
+    const int mb = QImageReader::allocationLimit();
+    return mb > 0 ? qint64(mb) * 1024 * 1024 : std::numeric_limits<qint64>::max();
+}
+
 DecodedPicture DecodePicture(const QByteArray& bytes) {
+    if (std::optional<DecodedPicture> jpeg = detail::DecodeJpeg(bytes, PictureAllocationLimit()))
+        return std::move(*jpeg);
     DecodedPicture picture;
     picture.ok = picture.image.loadFromData(bytes);
     return picture;
@@ -13,8 +28,19 @@ DecodedPicture DecodePicture(const QByteArray& bytes) {
 
 DecodedPicture ReadPictureFile(const QString& path) {
     DecodedPicture picture;
-    if (!path.isEmpty())
-        picture.ok = picture.image.load(path);
+    if (path.isEmpty())
+        return picture;
+    QFile file(path);
+    // A JPEG is decoded from memory like a downloaded one; a file far larger
+    // than any picture the limit allows is not read in whole.
+    if (file.open(QIODevice::ReadOnly) && file.size() <= PictureAllocationLimit()) {
+        if (std::optional<DecodedPicture> jpeg =
+                detail::DecodeJpeg(file.readAll(), PictureAllocationLimit()))
+            return std::move(*jpeg);
+    }
+    // Other formats: from the contents, or from the extension when the
+    // contents do not say.
+    picture.ok = picture.image.load(path);
     return picture;
 }
 

@@ -11,11 +11,20 @@
 namespace imaging {
 
 struct DecodedPicture {
-    QImage image;    // null when nothing could be decoded
+    // Null when nothing could be decoded. When `ok` is false but the image
+    // is not null, the picture was cut short or broke part-way: the rows
+    // decoded before that are kept and every row after them is white.
+    QImage image;
     bool ok = false; // the whole picture decoded
 };
 
-// Decodes JPEG, PNG or any other format QImage reads, from the contents.
+// Bytes of pixels beyond which no picture is decoded or composed: Qt's
+// image reader allocation limit.
+qint64 PictureAllocationLimit();
+
+// Decodes JPEG (libjpeg-turbo, straight into the pixels of the QImage),
+// PNG or any other format QImage reads, from the contents. A JPEG whose data
+// ends before its last row is not ok and white below what arrived.
 DecodedPicture DecodePicture(const QByteArray& bytes);
 
 // Reads a picture file; the format comes from the contents, or from the

@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcpp-httplib-dev libsqlite3-dev
+  libcpp-httplib-dev libsqlite3-dev libjpeg62-turbo-dev libxcb1-dev
   fonts-noto-cjk qt6-translations-l10n xvfb xauth
   # cpack's dependency scan of the Debian package (dpkg-shlibdeps, file) and its test
   dpkg-dev file desktop-file-utils
