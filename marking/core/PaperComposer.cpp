@@ -9,7 +9,6 @@
 #include <QPainter>
 
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 
 namespace marking {
@@ -18,17 +17,6 @@ namespace {
 
 const QString kAutoCut = QStringLiteral("自动");
 const QString kFitZoom = QStringLiteral("适应大小");
-
-// A failed picture's stand-in: white of the size of the cut's rectangle.
-QImage WhiteRegion(const CutRegion& r) {
-    const int w = std::abs(r.X2 - r.X1);
-    const int h = std::abs(r.Y2 - r.Y1);
-    if (w == 0 || h == 0)
-        return QImage();
-    QImage white(w, h, QImage::Format_RGB32);
-    white.fill(Qt::white);
-    return white;
-}
 
 QString TimingText(qint64 fetchMs, qint64 cutMs) {
     return QStringLiteral("提卷") + QString::number(fetchMs) + QStringLiteral("毫秒") +
@@ -95,8 +83,7 @@ QList<FetchedPicture> FetchPictures(IHttpGet& http, const QStringList& addresses
         if (result.ok) {
             imaging::DecodedPicture decoded = imaging::DecodePicture(result.body);
             picture.ok = decoded.ok;
-            if (decoded.ok)
-                picture.image = std::move(decoded.image);
+            picture.image = std::move(decoded.image); // what arrived, when cut short
             result.body.clear();
         }
         picture.elapsedMs = clock.elapsed();
@@ -115,14 +102,16 @@ ComposedPaper ComposePaper(const PaperPlan& plan, const QList<FetchedPicture>& p
     };
 
     // Each cut's source picture and rectangle, then the size of the whole,
-    // so the answer image is allocated once.
+    // so the answer image is allocated once. A piece without a source is a
+    // white area of the rectangle's size.
     struct Piece {
         QImage source;
         QRect rect;
         qint64 fetchMs = 0;
     };
     QList<Piece> pieces;
-    QSize total;
+    qint64 width = 0;
+    qint64 height = 0;
     bool first = true;
     for (const PaperPlan::Cut& cut : plan.cuts) {
         if (cut.skipped)
@@ -132,41 +121,53 @@ ComposedPaper ComposePaper(const PaperPlan& plan, const QList<FetchedPicture>& p
             cut.fetch >= 0 && cut.fetch < pictures.size() ? &pictures[cut.fetch] : nullptr;
         if (fetched && cut.fetchedHere)
             piece.fetchMs = fetched->elapsedMs;
-        bool ok = false;
         if (fetched) {
-            ok = fetched->ok;
+            // A picture cut short still gives what arrived of it (white
+            // below), and is named as failed all the same.
             piece.source = fetched->image;
-            if (!ok && cut.fetchedHere && cut.fetch < plan.fetches.size())
+            if (!fetched->ok && cut.fetchedHere && cut.fetch < plan.fetches.size())
                 reportFailure(plan.fetches[cut.fetch].address);
         } else if (heldBefore && cut.view >= 0) {
             piece.source = heldBefore(cut.view);
-            ok = !piece.source.isNull();
         }
-        if (ok) {
-            const CutRegion& r = cut.region;
+        const CutRegion& r = cut.region;
+        if (!piece.source.isNull()) {
             const QSize size = piece.source.size();
             piece.rect = cut.wholePicture
                              ? imaging::ClampedSelection(size, 0, 0, size.width(), size.height())
                              : imaging::ClampedSelection(size, r.X1, r.Y1, r.X2, r.Y2);
         } else {
             // A white area of the cut's size keeps the regions below in their
-            // places, and nothing of an earlier picture shows.
-            piece.source = WhiteRegion(cut.region);
-            piece.rect = piece.source.rect();
+            // places, and nothing of an earlier picture shows. The size is
+            // kept inside the largest picture there can be, as a selection
+            // on it would be, before anything is allocated.
+            piece.rect = imaging::ClampedSelection(QSize(kLargestPictureSide, kLargestPictureSide),
+                                                   r.X1, r.Y1, r.X2, r.Y2);
         }
-        if (first)
-            total = piece.rect.size();
-        else if (!piece.rect.isEmpty())
-            total = QSize(qMax(total.width(), piece.rect.width()),
-                          total.height() + piece.rect.height());
+        if (first) {
+            width = piece.rect.width();
+            height = piece.rect.height();
+        } else if (!piece.rect.isEmpty()) {
+            width = qMax(width, qint64(piece.rect.width()));
+            height += piece.rect.height();
+        }
         first = false;
         pieces.append(piece);
     }
     if (pieces.isEmpty())
         return paper;
 
+    // Beyond what Qt would allocate for a picture the paper is not shown:
+    // allocating it would take the machine's memory or fail.
+    const qint64 lastFetchMs = pieces.last().fetchMs;
+    if (width * height * 4 > imaging::PictureAllocationLimit()) {
+        outcome.pictureTooLarge = kPictureTooLargeMessage;
+        outcome.timingText = TimingText(lastFetchMs, 0);
+        return paper;
+    }
+
     QElapsedTimer clock;
-    if (pieces.size() == 1) {
+    if (pieces.size() == 1 && !pieces.first().source.isNull()) {
         clock.start();
         const Piece& only = pieces.first();
         if (!only.rect.isEmpty())
@@ -174,7 +175,12 @@ ComposedPaper ComposePaper(const PaperPlan& plan, const QList<FetchedPicture>& p
         outcome.timingText = TimingText(only.fetchMs, clock.elapsed());
         return paper;
     }
-    QImage image(total, QImage::Format_RGB32);
+    QImage image(int(width), int(height), QImage::Format_RGB32);
+    if (width > 0 && height > 0 && image.isNull()) {
+        outcome.pictureTooLarge = kPictureTooLargeMessage;
+        outcome.timingText = TimingText(lastFetchMs, 0);
+        return paper;
+    }
     image.fill(Qt::white);
     QPainter painter(&image);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
@@ -182,7 +188,8 @@ ComposedPaper ComposePaper(const PaperPlan& plan, const QList<FetchedPicture>& p
     for (const Piece& piece : std::as_const(pieces)) {
         clock.start();
         if (!piece.rect.isEmpty()) {
-            painter.drawImage(QPoint(0, y), piece.source, piece.rect);
+            if (!piece.source.isNull())
+                painter.drawImage(QPoint(0, y), piece.source, piece.rect);
             y += piece.rect.height();
         }
         outcome.timingText = TimingText(piece.fetchMs, clock.elapsed());
@@ -219,7 +226,7 @@ ComposeOutcome ComposeAnswerImage(TPublicFuctionObject& state, const QList<CutRe
     for (int i = 0; i < plan.fetches.size(); ++i) {
         const int v = plan.fetches[i].view;
         if (v >= 0 && v < pageViews.size() && pageViews[v])
-            pageViews[v]->setImage(pictures[i].ok ? pictures[i].image : QImage());
+            pageViews[v]->setImage(pictures[i].image);
     }
     ComposedPaper paper = ComposePaper(plan, pictures, [&held](int view) {
         return view >= 0 && view < held.size() ? held[view] : QImage();

@@ -69,7 +69,9 @@ PaperPlan PlanPaper(const QList<CutRegion>& cuts, bool autoCut, QList<PageSlot>&
 
 // One fetched picture.
 struct FetchedPicture {
-    QImage image;         // null when it could not be fetched or decoded
+    // Null when it could not be fetched or decoded; when it was cut short,
+    // what arrived of it with white below (and `ok` false).
+    QImage image;
     bool ok = false;      // fetched and decoded whole
     qint64 elapsedMs = 0; // from the start of the fetch until it was ready
 };
@@ -83,11 +85,22 @@ struct ComposeOutcome {
     // "提卷…毫秒切割…毫秒" of the last cut (the text restarts with every
     // cut); empty when the paper has no cuts.
     QString timingText;
-    // Names of the pictures that could not be loaded (the File value of a
-    // GetImageFile address, or the file path), each once, in order. Their
-    // cuts were composed as white areas.
+    // Names of the pictures that could not be loaded whole (the File value
+    // of a GetImageFile address, or the file path), each once, in order.
+    // Their cuts were composed from what arrived of them, white for the
+    // rest.
     QStringList failedPictures;
+    // Empty, or the message for the marker when the answer image would be
+    // larger than a picture may be (PictureAllocationLimit): nothing was
+    // allocated and the main view shows no picture.
+    QString pictureTooLarge;
 };
+
+// The largest side a picture can have (JPEG's limit): a failed picture's
+// white stand-in is kept within it.
+constexpr int kLargestPictureSide = 65535;
+// What the marker is told when the answer image is too large to show.
+inline const QString kPictureTooLargeMessage = QStringLiteral("试卷图片过大，无法显示!!");
 
 struct ComposedPaper {
     QImage image; // null when no cut gave a region
@@ -98,17 +111,21 @@ struct ComposedPaper {
 // "自动" the rectangle X1,Y1-X2,Y2 kept inside the picture, otherwise the
 // whole picture; the first becomes the image, each further one goes below
 // at the left edge, the image growing on white to the widest. A cut whose
-// picture failed is a white area of its rectangle's size, never anything of
-// an earlier picture. `heldBefore(view)` gives the picture a page view held
-// before this paper (for cuts with fetch -1).
+// picture failed is a white area of its rectangle's size (kept inside
+// kLargestPictureSide), never anything of an earlier picture; one whose
+// picture was cut short takes what arrived of it. `heldBefore(view)` gives
+// the picture a page view held before this paper (for cuts with fetch -1).
+// The image is allocated once, at its final size, and not at all when it
+// would pass the picture allocation limit (see pictureTooLarge).
 ComposedPaper ComposePaper(const PaperPlan& plan, const QList<FetchedPicture>& pictures,
                            const std::function<QImage(int view)>& heldBefore = {});
 
 // The whole path for a window: plans `cuts` on the slot table `table` with
 // the window's page views, fetches (addresses from the client state's
 // PageImageAddress and CutImageAddress), hands each page view its picture
-// (an empty one when it failed) and puts the answer image on `mainView`
-// (which keeps its picture when no cut takes part).
+// (an empty one when it failed, what arrived when it was cut short) and
+// puts the answer image on `mainView` (which keeps its picture when no cut
+// takes part, and shows none when the answer image is too large).
 ComposeOutcome ComposeAnswerImage(TPublicFuctionObject& state, const QList<CutRegion>& cuts,
                                   QList<PageSlot>& table,
                                   const QList<imaging::ImageView*>& pageViews,

@@ -10,9 +10,11 @@
 #include "XmlReply.h"
 
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 
 using imaging::ImageView;
@@ -207,6 +209,77 @@ TEST_F(PaperComposeTest, UnreadablePictureOfTheFirstRegionGivesWhiteOfTheCutSize
     QImage white(40, 20, QImage::Format_RGB32);
     white.fill(Qt::white);
     EXPECT_EQ(mainView.image().convertToFormat(QImage::Format_RGB32), white);
+}
+
+TEST_F(PaperComposeTest, AJpegCutShortShowsWhatArrivedWhiteBelowAndIsReported) {
+    // Served whole-looking (status 200), but with only part of its bytes.
+    const QImage page = PagePicture(100, 400, 7);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(page.save(&buffer, "JPEG", 90));
+    const QImage whole = QImage::fromData(jpeg);
+    serve(1, jpeg.left(jpeg.size() * 6 / 10));
+    state.Cuts = {{1, 1, 0, 0, 100, 40, 0}, {2, 1, 0, 360, 100, 400, 0}};
+
+    const marking::ComposeOutcome outcome = compose();
+
+    EXPECT_EQ(outcome.failedPictures, QStringList{file(1)});
+    const QImage composed = mainView.image();
+    ASSERT_EQ(composed.size(), QSize(100, 80));
+    for (int y = 0; y < 80; ++y) {
+        for (int x = 0; x < 100; ++x) {
+            // The top of the page arrived; its bottom did not.
+            const QRgb expected = y < 40 ? whole.pixel(x, y) : kWhite;
+            ASSERT_EQ(composed.pixel(x, y), expected) << x << "," << y;
+        }
+    }
+    EXPECT_FALSE(pageViews[0]->image().isNull());
+}
+
+TEST_F(PaperComposeTest, SizesFromTheServerAreBoundedBeforeAnythingIsAllocated) {
+    // A failed picture's white stand-in takes the cut's size; a composed
+    // picture may not pass Qt's allocation limit (128 MB).
+    const int big = std::numeric_limits<int>::max();
+    const int small = std::numeric_limits<int>::min();
+    const struct {
+        const char* name;
+        QList<CutRegion> cuts;
+        QSize composed; // empty: too large to show
+    } cases[] = {
+        {"corners swapped", {{1, 1, 50, 30, 10, 10, 0}}, {40, 20}},
+        {"40000 x 40000", {{1, 1, 0, 0, 40000, 40000, 0}}, {}},
+        {"the whole int range", {{1, 1, small, small, big, big, 0}}, {}},
+        {"the width's subtraction would overflow",
+         {{1, 1, small, 0, big, 10, 0}},
+         {marking::kLargestPictureSide, 10}},
+    };
+    for (const auto& c : cases) {
+        server.clearRequests();
+        mainView.setImage(PagePicture(30, 30, 1)); // the previous paper
+        state.ResetPageSlots();
+        state.Cuts = c.cuts;
+        QElapsedTimer clock;
+        clock.start();
+        const marking::ComposeOutcome outcome = compose(); // no picture is served: 404
+        EXPECT_LT(clock.elapsed(), 3000) << c.name;
+        EXPECT_EQ(outcome.failedPictures.size(), 1) << c.name;
+        if (c.composed.isEmpty()) {
+            EXPECT_EQ(outcome.pictureTooLarge, marking::kPictureTooLargeMessage) << c.name;
+            EXPECT_FALSE(mainView.hasPicture()) << c.name;
+        } else {
+            EXPECT_TRUE(outcome.pictureTooLarge.isEmpty()) << c.name;
+            EXPECT_EQ(mainView.image().size(), c.composed) << c.name;
+        }
+    }
+    // Every region fits, but 300 of them stacked would take 2.4 GB.
+    serve(1, PagePicture(2000, 1000, 3));
+    state.ResetPageSlots();
+    state.Cuts = QList<CutRegion>(300, CutRegion{1, 1, 0, 0, 2000, 1000, 0});
+    const marking::ComposeOutcome outcome = compose();
+    EXPECT_TRUE(outcome.failedPictures.isEmpty());
+    EXPECT_EQ(outcome.pictureTooLarge, marking::kPictureTooLargeMessage);
+    EXPECT_FALSE(mainView.hasPicture());
 }
 
 TEST_F(PaperComposeTest, MorePagesThanSlotsStillShowEachRegionsOwnPage) {
