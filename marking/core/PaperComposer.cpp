@@ -246,10 +246,23 @@ void ClearView(imaging::ImageView& view) {
 }
 
 void MakeThumbnail(imaging::ImageView& mainView, imaging::ImageView& thumbnail) {
-    const int w = mainView.imageWidth();
-    mainView.select(0, 0, w, w);
-    mainView.copySelectionTo(thumbnail);
+    const QImage image = mainView.image();
+    const int w = image.width();
+    const QRect top = imaging::ClampedSelection(image.size(), 0, 0, w, w);
     mainView.clearSelection();
+    // The thumbnail shows the square at its own width: a copy scaled to that
+    // (in device pixels) instead of a full-resolution one, which would keep
+    // megabytes for a picture a few hundred pixels wide.
+    const int target =
+        int(std::ceil(thumbnail.maximumViewportSize().width() * thumbnail.devicePixelRatioF()));
+    QImage square;
+    if (!top.isEmpty()) {
+        // The square is the picture's first rows: read in place, not copied.
+        const QImage rows(image.constBits(), w, top.height(), image.bytesPerLine(), image.format());
+        square = target > 0 && target < w ? rows.scaledToWidth(target, Qt::SmoothTransformation)
+                                          : rows.copy();
+    }
+    thumbnail.setImage(square);
     thumbnail.viewport()->update();
     thumbnail.fitWidth();
 }

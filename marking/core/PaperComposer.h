@@ -141,7 +141,8 @@ void ClearView(imaging::ImageView& view);
 
 // The thumbnail: the top square of the answer image (full width, height of
 // the width or of the picture, whichever is less) becomes the thumbnail
-// view's picture, zoomed to fit its width.
+// view's picture, scaled down to the view's width in device pixels (never
+// up), zoomed to fit its width. The main view's selection is removed.
 void MakeThumbnail(imaging::ImageView& mainView, imaging::ImageView& thumbnail);
 
 // One "?" placeholder score text per sub-question at its PosX, PosY; turns

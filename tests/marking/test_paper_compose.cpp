@@ -11,6 +11,7 @@
 
 #include <QBuffer>
 #include <QElapsedTimer>
+#include <QPainter>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -315,21 +316,37 @@ TEST_F(PaperComposeTest, TimingTextDescribesTheLastRegionAndIsEmptyWithoutRegion
     EXPECT_EQ(mainView.image(), before);
 }
 
-TEST(PaperThumbnail, TopSquareOfTheAnswerImage) {
+TEST(PaperThumbnail, TopSquareOfTheAnswerImageAtTheViewsWidth) {
+    // The top square is blue with a red lower-right quarter; below it the
+    // picture is green, which the thumbnail must not show.
+    const auto answer = [](QSize size) {
+        QImage picture(size, QImage::Format_RGB32);
+        picture.fill(Qt::green);
+        const int w = size.width();
+        const int h = std::min(w, size.height());
+        QPainter p(&picture);
+        p.fillRect(0, 0, w, h, Qt::blue);
+        p.fillRect(w / 2, h / 2, w - w / 2, h - h / 2, Qt::red);
+        return picture;
+    };
     struct Case {
         QSize composed;
-        QSize thumbnail;
-    } cases[] = {{{800, 1200}, {800, 800}}, {{800, 300}, {800, 300}}};
+        QSize thumbnail; // with the view 180 pixels wide
+    } cases[] = {{{800, 1200}, {180, 180}}, {{800, 300}, {180, 68}}, {{120, 500}, {120, 120}}};
     for (const Case& c : cases) {
         ImageView main;
         ImageView thumb;
         thumb.resize(180, 180);
-        QImage picture = PagePicture(c.composed.width(), c.composed.height(), 5);
-        main.setImage(picture);
+        main.setImage(answer(c.composed));
+        main.select(0, 0, 10, 10);
         marking::MakeThumbnail(main, thumb);
-        EXPECT_EQ(thumb.image().size(), c.thumbnail);
-        EXPECT_EQ(thumb.image().pixel(799, c.thumbnail.height() - 1),
-                  picture.pixel(799, c.thumbnail.height() - 1));
+        const QImage shown = thumb.image();
+        EXPECT_EQ(shown.size(), c.thumbnail) << c.composed.width() << "x" << c.composed.height();
+        EXPECT_EQ(shown.pixel(2, 2), qRgb(0, 0, 255));
+        EXPECT_EQ(shown.pixel(shown.width() - 2, shown.height() - 2), qRgb(255, 0, 0));
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                ASSERT_LT(qGreen(shown.pixel(x, y)), 64) << x << "," << y;
         EXPECT_FALSE(main.hasSelection());
         EXPECT_DOUBLE_EQ(thumb.zoom(), thumb.zoomForFitWidth());
     }

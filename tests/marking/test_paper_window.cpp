@@ -51,7 +51,12 @@ TEST_F(PaperWindowTest, FetchComposesThePaperAndOpensIt) {
     EXPECT_EQ(w.ComboBoxException->currentIndex(), 0);
     EXPECT_TRUE(w.ScoreEdits[0]->text().isEmpty());
     EXPECT_EQ(w.ScorePanel->text(), QStringLiteral("0.0"));
-    EXPECT_EQ(w.MyImageEnView->image().size(), QSize(600, 200));
+    // The thumbnail: the top square (here all of the picture) at the
+    // thumbnail view's width.
+    const QSize thumbnail = w.MyImageEnView->image().size();
+    EXPECT_GT(thumbnail.width(), 0);
+    EXPECT_LE(thumbnail.width(), 600);
+    EXPECT_NEAR(double(thumbnail.height()) / thumbnail.width(), 200.0 / 600, 0.02);
 
     const imaging::VectorLayer& layer = view().layer();
     ASSERT_EQ(layer.count(), 2);
