@@ -18,4 +18,8 @@ namespace imaging::detail {
 // end kept and every row after it white.
 std::optional<DecodedPicture> DecodeJpeg(const QByteArray& bytes, qint64 allocationLimit);
 
+// See PictureDecoder.h: PlaceableJpegSize, DecodeJpegRegions.
+std::optional<QSize> JpegSize(const QByteArray& bytes);
+bool DecodeJpegInto(const QByteArray& bytes, QList<RegionPlacement>& regions);
+
 } // namespace imaging::detail

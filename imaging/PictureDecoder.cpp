@@ -26,6 +26,14 @@ DecodedPicture DecodePicture(const QByteArray& bytes) {
     return picture;
 }
 
+std::optional<QSize> PlaceableJpegSize(const QByteArray& bytes) {
+    return detail::JpegSize(bytes);
+}
+
+bool DecodeJpegRegions(const QByteArray& bytes, QList<RegionPlacement>& regions) {
+    return detail::DecodeJpegInto(bytes, regions);
+}
+
 DecodedPicture ReadPictureFile(const QString& path) {
     DecodedPicture picture;
     if (path.isEmpty())

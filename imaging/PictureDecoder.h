@@ -4,9 +4,12 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QList>
 #include <QRect>
 #include <QSize>
 #include <QString>
+
+#include <optional>
 
 namespace imaging {
 
@@ -26,6 +29,30 @@ qint64 PictureAllocationLimit();
 // PNG or any other format QImage reads, from the contents. A JPEG whose data
 // ends before its last row is not ok and white below what arrived.
 DecodedPicture DecodePicture(const QByteArray& bytes);
+
+// --- Regions of a JPEG decoded straight into a larger picture ----------
+
+// Where one region of a picture goes.
+struct RegionPlacement {
+    QRect source;        // in the picture, inside it
+    uchar* target;       // its top-left pixel in a QImage::Format_RGB32 picture
+    qsizetype stride;    // that picture's bytes per line
+    qint64 decodeNs = 0; // out: time spent on the region's rows
+};
+
+// The size of a JPEG whose regions DecodeJpegRegions can place (grey,
+// YCbCr or RGB, header readable); nullopt for anything else, which is for
+// DecodePicture.
+std::optional<QSize> PlaceableJpegSize(const QByteArray& bytes);
+
+// Decodes only the rows and columns the regions cover (with a margin, so
+// the pixels are those of a whole decode) straight into their places, as
+// 32-bit pixels; rows above, below and between them are skipped. False when
+// the picture's data ends early, also below the last region, or breaks:
+// region rows that did not decode are then white. Regions of one picture
+// may be placed from several threads only as separate calls on separate
+// targets.
+bool DecodeJpegRegions(const QByteArray& bytes, QList<RegionPlacement>& regions);
 
 // Reads a picture file; the format comes from the contents, or from the
 // extension when the contents do not say.

@@ -132,6 +132,90 @@ TEST(PictureDecoder, PicturesBeyondTheAllocationLimitAreRefusedAtOnce) {
     EXPECT_LT(imaging::PictureAllocationLimit(), 30000LL * 30000 * 4);
 }
 
+// Decodes `regions` of `bytes` stacked into one picture and returns it.
+QImage Stacked(const QByteArray& bytes, const QList<QRect>& regions, bool* ok) {
+    int width = 0;
+    int height = 0;
+    for (const QRect& r : regions) {
+        width = std::max(width, r.width());
+        height += r.height();
+    }
+    QImage canvas(width, height, QImage::Format_RGB32);
+    canvas.fill(Qt::black);
+    QList<imaging::RegionPlacement> places;
+    int y = 0;
+    for (const QRect& r : regions) {
+        places.append({r, canvas.scanLine(y), canvas.bytesPerLine()});
+        y += r.height();
+    }
+    *ok = imaging::DecodeJpegRegions(bytes, places);
+    return canvas;
+}
+
+TEST(PictureDecoder, RegionsDecodedStraightIntoPlaceHaveTheWholeDecodesPixels) {
+    const QList<QRect> regions = {{0, 0, 333, 517},   {5, 7, 100, 50},  {17, 200, 300, 40},
+                                  {250, 480, 83, 37}, {0, 100, 333, 1}, {160, 3, 9, 500},
+                                  {40, 210, 20, 20}};
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } cases[] = {
+        {"colour", Jpeg(Sheet(333, 517))},
+        {"grey", Jpeg(Sheet(333, 517, QImage::Format_Grayscale8))},
+        {"progressive", Jpeg(Sheet(333, 517), true)},
+        {"best quality", Jpeg(Sheet(333, 517), false, 100)},
+    };
+    for (const auto& c : cases) {
+        const QImage whole = QImage::fromData(c.bytes).convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(imaging::PlaceableJpegSize(c.bytes), std::optional<QSize>(whole.size()));
+        // Each region alone (rows skipped above and below, columns cropped),
+        // then all of them in one pass.
+        for (const QRect& r : regions) {
+            bool ok = false;
+            const QImage one = Stacked(c.bytes, {r}, &ok);
+            EXPECT_TRUE(ok) << c.name << " " << r.x() << "," << r.y();
+            ASSERT_EQ(one, whole.copy(r))
+                << c.name << " " << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+        }
+        bool ok = false;
+        const QImage all = Stacked(c.bytes, regions, &ok);
+        EXPECT_TRUE(ok) << c.name;
+        int y = 0;
+        for (const QRect& r : regions) {
+            EXPECT_EQ(all.copy(0, y, r.width(), r.height()), whole.copy(r)) << c.name;
+            y += r.height();
+        }
+    }
+}
+
+TEST(PictureDecoder, RegionsOfAJpegCutShort) {
+    const QByteArray whole = Jpeg(Sheet(300, 600));
+    const QImage full = QImage::fromData(whole).convertToFormat(QImage::Format_RGB32);
+    const QByteArray cut = whole.left(whole.size() / 2);
+    bool ok = true;
+    // A region above the end arrived whole, but the picture is cut short.
+    const QImage top = Stacked(cut, {QRect(10, 0, 200, 60)}, &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(top, full.copy(10, 0, 200, 60));
+    // A region below the end is white; one across it keeps what arrived.
+    const QImage bottom = Stacked(cut, {QRect(0, 500, 300, 100), QRect(0, 0, 300, 600)}, &ok);
+    EXPECT_FALSE(ok);
+    for (int y = 0; y < 100; ++y)
+        ASSERT_TRUE(RowIsWhite(bottom, y)) << y;
+    const QImage across = bottom.copy(0, 100, 300, 600);
+    int firstWhite = across.height();
+    while (firstWhite > 0 && RowIsWhite(across, firstWhite - 1))
+        --firstWhite;
+    EXPECT_GT(firstWhite, 100);
+    EXPECT_LT(firstWhite, 500);
+    EXPECT_EQ(across.copy(0, 0, 300, firstWhite), full.copy(0, 0, 300, firstWhite));
+    // Not a JPEG at all: nothing to place, the regions white.
+    const QImage junk = Stacked("\xFF\xD8\xFF\xE0 junk", {QRect(0, 0, 10, 10)}, &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(RowIsWhite(junk, 9));
+    EXPECT_FALSE(imaging::PlaceableJpegSize("\xFF\xD8\xFF\xE0 junk"));
+}
+
 TEST(PictureDecoder, OtherFormatsAndJunk) {
     QByteArray png;
     QBuffer buffer(&png);
