@@ -11,8 +11,9 @@
 //      picture otherwise) and which picture and rectangle each cut takes;
 //   2. FetchPictures: all of them through the request layer, decoded;
 //   3. ComposePaper: the answer image, built once from the pictures.
-// ComposeAnswerImage runs the three for a window, handing each page view the
-// picture it now holds.
+// ComposeAnswerImage runs them for a window, with one shortcut: the pictures
+// are fetched together, and of a JPEG page only the rows and columns its cuts
+// need are decoded, straight into the answer image.
 
 #include "ImageView.h"
 #include "UntPublic.h"
@@ -122,10 +123,14 @@ ComposedPaper ComposePaper(const PaperPlan& plan, const QList<FetchedPicture>& p
 
 // The whole path for a window: plans `cuts` on the slot table `table` with
 // the window's page views, fetches (addresses from the client state's
-// PageImageAddress and CutImageAddress), hands each page view its picture
-// (an empty one when it failed, what arrived when it was cut short) and
-// puts the answer image on `mainView` (which keeps its picture when no cut
-// takes part, and shows none when the answer image is too large).
+// PageImageAddress and CutImageAddress) and puts the answer image on
+// `mainView` (which keeps its picture when no cut takes part, and shows none
+// when the answer image is too large); the answer image reuses the memory of
+// the one it replaces when their sizes agree. Each page view fetched into
+// holds what was decoded of its page: a picture decoded whole (what arrived
+// when cut short), or none at all when its cuts were decoded straight into
+// the answer image (a JPEG) or it failed. A slot whose page view holds no
+// picture counts as not loaded, so a later cut fetches its page again.
 ComposeOutcome ComposeAnswerImage(TPublicFuctionObject& state, const QList<CutRegion>& cuts,
                                   QList<PageSlot>& table,
                                   const QList<imaging::ImageView*>& pageViews,
