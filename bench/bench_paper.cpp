@@ -5,6 +5,7 @@
 // Prints figures and ratios; never fails on time.
 //
 //   bench_paper --server 127.0.0.1:P --delayed-server 127.0.0.1:Q [--rounds N]
+//               [--cases abcde]     (only these cases)
 //   bench_paper --server 127.0.0.1:P --memory [--opens N]
 //
 // The servers are demo servers with pictures drawn at 200 dpi beforehand;
