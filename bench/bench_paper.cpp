@@ -28,6 +28,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QCommandLineParser>
 #include <QTemporaryDir>
 
@@ -46,6 +47,13 @@ public:
     }
     bool askOkCancel(const QString&) override { return true; }
     int count = 0;
+};
+
+// Takes the expected "no paper" of the call-back that closes a paper.
+class SilentMessages : public IMessages {
+public:
+    void showMessage(const QString&) override {}
+    bool askOkCancel(const QString&) override { return false; }
 };
 
 // The program's transport, remembering the addresses of the last command so
@@ -101,10 +109,15 @@ public:
         window->ActLoadPaperExecute();
         QApplication::processEvents();
     }
-    // Off the screen as a submission leaves it, ready for the next F5.
+    // Off the screen, ready for the next F5 (which brings the same paper
+    // back, since it was not submitted): the marker calls back a paper that
+    // is not there, which clears the window.
     void closePaper() {
-        window->ClearPaperFromScreen();
-        window->ActLoadPaper->setEnabled(true);
+        window->findChild<QComboBox*>(QStringLiteral("ComboBoxCallBackNumber"))->setCurrentIndex(9);
+        SilentMessages silent;
+        IMessages* shown = SetMessages(&silent);
+        window->ActCallBackExecute();
+        SetMessages(shown);
         QApplication::processEvents();
     }
     // The request and the pictures of the last paper.
