@@ -47,7 +47,7 @@ void TFrmMainWindow::ActCallBackExecute() {
     ActLoadPaper->setEnabled(false);
     QString timingText;
     std::exception_ptr error;
-    QString message; // shown once the window paints again, so the cleared window is seen
+    QStringList messages; // shown once the window paints again, so the cleared window is seen
     {
         const marking::ViewsHeld held({ViewImageEnVect, MyImageEnView});
         // The paper on screen, if any, is dropped before the reply is looked
@@ -56,10 +56,10 @@ void TFrmMainWindow::ActCallBackExecute() {
 
         if (m_state.StudentId == QLatin1String("none")) {
             ActLoadPaper->setEnabled(true);
-            message = kNoPaper;
+            messages = QStringList{kNoPaper};
         } else if (m_state.StudentId == QLatin1String("error")) {
             ActLoadPaper->setEnabled(true);
-            message = kFetchError;
+            messages = QStringList{kFetchError};
         } else {
             m_state.ResetPageSlots();
             ActSavePaper->setEnabled(true);
@@ -68,8 +68,7 @@ void TFrmMainWindow::ActCallBackExecute() {
 
             const marking::ComposeOutcome outcome = composePaper(false);
             timingText = outcome.timingText;
-            if (!outcome.failedPictures.isEmpty())
-                message = marking::FailedPicturesMessage(outcome.failedPictures);
+            messages = marking::ComposeMessages(outcome);
             // A bad tag must not hide the failed-picture message: its error
             // is reported after painting has resumed.
             try {
@@ -81,7 +80,7 @@ void TFrmMainWindow::ActCallBackExecute() {
         }
     }
     LabelStatus->setText(timingText);
-    if (!message.isEmpty())
+    for (const QString& message : std::as_const(messages))
         Messages().showMessage(message);
     if (error)
         std::rethrow_exception(error);

@@ -113,8 +113,8 @@ void TFrmMainWindow::ActLoadPaperExecute() {
     }
     if (!error)
         LabelStatus->setText(outcome.timingText);
-    if (!outcome.failedPictures.isEmpty())
-        Messages().showMessage(marking::FailedPicturesMessage(outcome.failedPictures));
+    for (const QString& message : marking::ComposeMessages(outcome))
+        Messages().showMessage(message);
     if (error)
         std::rethrow_exception(error);
 }

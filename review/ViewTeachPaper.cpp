@@ -69,8 +69,8 @@ void TFrmViewTech::ListViewSelectItem(QTreeWidgetItem* Item, bool Selected) {
             error = std::current_exception();
         }
     }
-    if (!outcome.failedPictures.isEmpty())
-        Messages().showMessage(marking::FailedPicturesMessage(outcome.failedPictures));
+    for (const QString& message : marking::ComposeMessages(outcome))
+        Messages().showMessage(message);
     if (error)
         std::rethrow_exception(error);
 }

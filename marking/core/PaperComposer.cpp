@@ -478,4 +478,13 @@ QString FailedPicturesMessage(const QStringList& names) {
     return text;
 }
 
+QStringList ComposeMessages(const ComposeOutcome& outcome) {
+    QStringList messages;
+    if (!outcome.failedPictures.isEmpty())
+        messages.append(FailedPicturesMessage(outcome.failedPictures));
+    if (!outcome.pictureTooLarge.isEmpty())
+        messages.append(outcome.pictureTooLarge);
+    return messages;
+}
+
 } // namespace marking

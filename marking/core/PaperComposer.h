@@ -182,4 +182,8 @@ QString PictureName(const QString& address);
 // The message that names the pictures that failed to load.
 QString FailedPicturesMessage(const QStringList& names);
 
+// What a composition has to tell the marker, in order: the pictures that
+// failed, and that the answer image was too large to show.
+QStringList ComposeMessages(const ComposeOutcome& outcome);
+
 } // namespace marking

@@ -134,6 +134,20 @@ TEST_F(PaperWindowTest, AWaitCursorShowsWhileTheFetchWaitsAndOnlyThen) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
+TEST_F(PaperWindowTest, AnAnswerImageTooLargeToShowIsToldInsteadOfBuilt) {
+    // Ready-cut pictures that fail stand in white at their cut's size: two
+    // cuts of 60000 x 60000 would make an answer image of gigabytes.
+    question.cutMode = QStringLiteral("定制");
+    question.cuts = QStringLiteral("(1,1,0,0,60000,60000,21),(2,1,0,0,60000,60000,22)");
+    server.setReply(QStringLiteral("GetImageFile"), "gone", 404, "text/plain");
+    open();
+    openPaper();
+    ASSERT_EQ(messages.shown.size(), 2);
+    EXPECT_TRUE(messages.shown[0].startsWith(QStringLiteral("试卷图片下载失败:")));
+    EXPECT_EQ(messages.shown[1], QStringLiteral("试卷图片过大，无法显示!!"));
+    EXPECT_FALSE(view().hasPicture());
+}
+
 TEST_F(PaperWindowTest, WithoutParametersNoPaperIsFetched) {
     // The parameters could not be fetched at the first show: there are no
     // regions to show and nothing to score, so no paper may be opened (and
