@@ -1,5 +1,7 @@
 #include "VectorLayer.h"
 
+#include "CoordinateLimits.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -76,6 +78,12 @@ double DistanceToEllipseOutline(QPointF p, const QRect& r) {
 ObjectHandle VectorLayer::add(const VectorObject& object) {
     const ObjectHandle handle = m_nextHandle++;
     m_objects.append(Entry{handle, object});
+    VectorObject& o = m_objects.last().object;
+    o.left = ClampCoordinate(o.left);
+    o.top = ClampCoordinate(o.top);
+    o.width = ClampCoordinate(o.width);
+    o.height = ClampCoordinate(o.height);
+    m_positions.push_back(int(m_objects.size()) - 1);
     return handle;
 }
 
@@ -84,11 +92,16 @@ bool VectorLayer::remove(ObjectHandle handle) {
     if (i < 0)
         return false;
     m_objects.removeAt(i);
+    m_positions[size_t(handle - m_firstHandle)] = -1;
+    for (int k = i; k < m_objects.size(); ++k)
+        m_positions[size_t(m_objects[k].handle - m_firstHandle)] = k;
     return true;
 }
 
 void VectorLayer::clear() {
     m_objects.clear();
+    m_positions.clear();
+    m_firstHandle = m_nextHandle;
 }
 
 QList<ObjectHandle> VectorLayer::handles() const {
@@ -159,10 +172,9 @@ ObjectHandle VectorLayer::nearest(QPointF point, const QRect& visibleRect, doubl
 }
 
 int VectorLayer::indexOf(ObjectHandle handle) const {
-    for (int i = 0; i < m_objects.size(); ++i)
-        if (m_objects[i].handle == handle)
-            return i;
-    return -1;
+    if (handle < m_firstHandle || handle >= m_nextHandle)
+        return -1;
+    return m_positions[size_t(handle - m_firstHandle)];
 }
 
 } // namespace imaging

@@ -1,5 +1,6 @@
 #include "ScoreTexts.h"
 
+#include "CoordinateLimits.h"
 #include "GbkText.h"
 
 namespace marking {
@@ -43,7 +44,8 @@ VectorObject TextMark(int left, int top, const QString& text, const QString& fon
 } // namespace
 
 int ScoreTextWidth(const QString& text, int fontHeight) {
-    return gbk::byteCount(text) * fontHeight;
+    // A comment from a stored tag may be long enough to overflow the product.
+    return imaging::ClampCoordinate(qint64(gbk::byteCount(text)) * fontHeight);
 }
 
 VectorObject MakeScoreText(int left, int top, const QString& text) {
@@ -84,7 +86,12 @@ VectorObject MakeShapeMark(ObjectKind kind, int left, int top, int width, int he
     VectorObject o;
     o.kind = kind;
     // A stored tag may carry a box with a zero or negative extent; the two
-    // corner points it names keep boxes and ellipses normalised.
+    // corner points it names keep boxes and ellipses normalised. Clamped
+    // first, so the far corner of any position and size is an int.
+    left = imaging::ClampCoordinate(left);
+    top = imaging::ClampCoordinate(top);
+    width = imaging::ClampCoordinate(width);
+    height = imaging::ClampCoordinate(height);
     imaging::SetExtentFromPoints(o, QPoint(left, top), QPoint(left + width - 1, top + height - 1));
     o.penColor = imaging::kGdiRed;
     o.penStyle = imaging::PenStyle::Solid;

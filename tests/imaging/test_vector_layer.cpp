@@ -1,8 +1,11 @@
 // Geometry of the vector layer: extents, distances and the nearest object.
 #include "VectorLayer.h"
 
+#include "CoordinateLimits.h"
+
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 
 using namespace imaging;
@@ -74,7 +77,52 @@ TEST(VectorLayer, HandlesAreStableAndNeverReused) {
     EXPECT_EQ(layer.findAt(2, 1), kNoObject);
     layer.clear();
     EXPECT_EQ(layer.count(), 0);
+    EXPECT_EQ(layer.object(a), nullptr);
+    EXPECT_FALSE(layer.contains(c));
     EXPECT_NE(layer.add(VectorObject{}), a);
+}
+
+TEST(VectorLayer, EveryHandleStillFindsItsObjectAfterRemovalsFromTheMiddle) {
+    VectorLayer layer;
+    QList<ObjectHandle> handles;
+    for (int i = 0; i < 50; ++i)
+        handles.append(layer.add(Make(ObjectKind::Box, i, i, 5, 5)));
+    for (int i : {0, 17, 18, 31, 49})
+        ASSERT_TRUE(layer.remove(handles[i]));
+    for (int i = 0; i < 50; ++i) {
+        const VectorObject* o = layer.object(handles[i]);
+        const bool removed = i == 0 || i == 17 || i == 18 || i == 31 || i == 49;
+        EXPECT_EQ(o == nullptr, removed) << i;
+        if (o) {
+            EXPECT_EQ(o->left, i);
+        }
+    }
+    EXPECT_EQ(layer.count(), 45);
+    EXPECT_EQ(layer.handleAt(16), handles[19]);
+}
+
+TEST(VectorLayer, ExtremePositionsAndSizesAreClampedOnTheWayIn) {
+    const int k = kMaxCoordinate;
+    struct Case {
+        int left, top, width, height;
+        int expectLeft, expectTop, expectWidth, expectHeight;
+    } cases[] = {
+        {INT_MAX, INT_MIN, INT_MAX, INT_MIN, k, -k, k, -k},
+        {k, -k, k, -k, k, -k, k, -k},
+        {k + 1, -k - 1, 1, 1, k, -k, 1, 1},
+        {120, 300, 48, 32, 120, 300, 48, 32},
+    };
+    for (const Case& c : cases) {
+        VectorLayer layer;
+        const VectorObject* o =
+            layer.object(layer.add(Make(ObjectKind::Line, c.left, c.top, c.width, c.height)));
+        EXPECT_EQ(QRect(o->left, o->top, o->width, o->height),
+                  QRect(c.expectLeft, c.expectTop, c.expectWidth, c.expectHeight))
+            << c.left;
+        // The far edges of a clamped object are ordinary ints.
+        EXPECT_EQ(qint64(o->right()), qint64(o->left) + o->width - 1);
+        EXPECT_EQ(qint64(o->bottom()), qint64(o->top) + o->height - 1);
+    }
 }
 
 TEST(VectorLayer, DistanceByKind) {
