@@ -1,5 +1,6 @@
 #include "UntPublic.h"
 
+#include "CoordinateLimits.h"
 #include "GbkText.h"
 #include "HttpGet.h"
 #include "Messages.h"
@@ -21,6 +22,17 @@ template <class F> bool noThrow(F&& body) noexcept {
     } catch (...) {
         return false;
     }
+}
+
+// An integer that places something on a picture (a region edge, a score
+// position, the information box): read as any integer, then clamped to the
+// bound the image layer keeps, so sizes computed from two of them never
+// overflow and a score text lies exactly where its sub-question says.
+bool ReadCoordinate(const QString& text, int* value) {
+    if (!ReadInteger(text, value))
+        return false;
+    *value = imaging::ClampCoordinate(*value);
+    return true;
 }
 
 // The bare-word reply of the server that means success.
@@ -190,7 +202,8 @@ bool TPublicFuctionObject::GetParam(const QString& permissionId) {
             int* const targets[] = {&region.CutNo, &region.Page, &region.X1,     &region.Y1,
                                     &region.X2,    &region.Y2,   &region.ImageNo};
             for (int k = 0; k < 7; ++k) {
-                if (!ReadInteger(cut[7 * r + k], targets[k]))
+                const bool edge = k >= 2 && k <= 5;
+                if (!(edge ? ReadCoordinate : ReadInteger)(cut[7 * r + k], targets[k]))
                     return false;
             }
         }
@@ -207,7 +220,8 @@ bool TPublicFuctionObject::GetParam(const QString& permissionId) {
             item.SubQuestionName = sub[base + 1];
             if (!ReadNumber(sub[base + 2], &item.LowestMark) ||
                 !ReadNumber(sub[base + 3], &item.HighestMark) ||
-                !ReadInteger(sub[base + 4], &item.PosX) || !ReadInteger(sub[base + 5], &item.PosY))
+                !ReadCoordinate(sub[base + 4], &item.PosX) ||
+                !ReadCoordinate(sub[base + 5], &item.PosY))
                 return false;
         }
 
@@ -359,7 +373,7 @@ bool TPublicFuctionObject::GetInfoParam(int* coordinatesRead) {
         for (int k = 0; k < 4; ++k) {
             bool found = false;
             const QString text = m_xml.rawField(names[k], &found);
-            if (!found || !ReadInteger(text, targets[k]))
+            if (!found || !ReadCoordinate(text, targets[k]))
                 return false;
             ++read;
         }

@@ -2,6 +2,7 @@
 // request sends (byte for byte, after decoding the values) and what each
 // reply shape leaves in the fields.
 
+#include "CoordinateLimits.h"
 #include "GbkText.h"
 #include "HttpGet.h"
 #include "RecordingMessages.h"
@@ -9,6 +10,7 @@
 #include "UntPublic.h"
 #include "XmlReply.h"
 
+#include <QPoint>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -473,6 +475,36 @@ TEST_F(GetParamKeeping, CountsBeyondAnyRealExamAreRefusedBeforeTheyAreStored) {
         if (!c.result)
             EXPECT_EQ(state.ImageRoot, QStringLiteral("old"));
     }
+}
+
+// Region edges and score positions beyond any picture are clamped to the
+// image layer's bound when read (a region's size, X2 - X1, then always fits
+// an int); page and image numbers are only names and stay as sent.
+TEST_F(ClientState, GetParamClampsRegionEdgesAndScorePositions) {
+    server.setReply(QStringLiteral("GetParam"),
+                    ParamReply(kBasic,
+                               QStringLiteral("(1,2147483647,-2147483648,2147483647,2147483647,"
+                                              "-2147483648,-2147483648)"),
+                               QStringLiteral("(1a,x,0,5,2147483647,-2147483648)"), kPaper));
+    ASSERT_TRUE(state.GetParam(QStringLiteral("P")));
+    const int k = imaging::kMaxCoordinate;
+    ASSERT_EQ(state.Cuts.size(), 1);
+    const CutRegion& r = state.Cuts[0];
+    EXPECT_EQ((QList<int>{r.CutNo, r.Page, r.X1, r.Y1, r.X2, r.Y2, r.ImageNo}),
+              (QList<int>{1, 2147483647, -k, k, k, -k, -2147483647 - 1}));
+    ASSERT_EQ(state.SubQuestions.size(), 1);
+    EXPECT_EQ(QPoint(state.SubQuestions[0].PosX, state.SubQuestions[0].PosY), QPoint(k, -k));
+}
+
+TEST_F(ClientState, GetInfoParamClampsTheBox) {
+    server.setReply(QStringLiteral("GetInfoParam"),
+                    Xml(QStringLiteral("<r><InfoStartX>-2147483648</InfoStartX>"
+                                       "<InfoStartY>1000001</InfoStartY><InfoEndX>2147483647"
+                                       "</InfoEndX><InfoEndY>230</InfoEndY></r>")));
+    ASSERT_TRUE(state.GetInfoParam());
+    const int k = imaging::kMaxCoordinate;
+    EXPECT_EQ((QList<int>{state.InfoStartX, state.InfoStartY, state.InfoEndX, state.InfoEndY}),
+              (QList<int>{-k, k, k, 230}));
 }
 
 TEST_F(ClientState, PageSlotsAreHandedOutInTheOrderPagesFirstOccur) {
