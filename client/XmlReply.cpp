@@ -2,6 +2,34 @@
 
 #include "GbkText.h"
 
+#include <QXmlStreamReader>
+
+namespace {
+
+// One streaming pass that stops at the first element beyond the bounds. A
+// body that is not well-formed passes here; the document parse refuses it.
+bool WithinShapeBounds(const QByteArray& body) {
+    QXmlStreamReader reader(body);
+    int depth = 0;
+    int elements = 0;
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement:
+            if (++depth > kMaxReplyDepth || ++elements > kMaxReplyElements)
+                return false;
+            break;
+        case QXmlStreamReader::EndElement:
+            --depth;
+            break;
+        default:
+            break;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 bool XmlReply::load(QByteArray body) {
     StripLineBreaks(body);
     if (TrimCtl(body).isEmpty())
@@ -9,8 +37,11 @@ bool XmlReply::load(QByteArray body) {
 
     // QDomDocument takes the encoding from the declaration (GBK here).
     QDomDocument doc;
-    const bool parsed = bool(doc.setContent(body));
+    const bool parsed = WithinShapeBounds(body) && bool(doc.setContent(body));
     m_doc = parsed ? doc : QDomDocument();
+    m_records.clear();
+    for (QDomElement e = root().firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
+        m_records.append(e);
     return parsed;
 }
 
@@ -47,19 +78,12 @@ bool XmlReply::attribute(const QString& name, QString* value) const {
 }
 
 int XmlReply::recordCount() const {
-    int count = 0;
-    for (QDomElement e = root().firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
-        ++count;
-    return count;
+    return int(m_records.size());
 }
 
 QString XmlReply::recordField(int i, const QString& name) const {
-    if (i < 0)
+    // By position in constant time: reading every record stays linear.
+    if (i < 0 || i >= m_records.size())
         return QString();
-    QDomElement e = root().firstChildElement();
-    for (int k = 0; k < i && !e.isNull(); ++k)
-        e = e.nextSiblingElement();
-    if (e.isNull())
-        return QString();
-    return TrimCtl(e.firstChildElement(name).text());
+    return TrimCtl(m_records[i].firstChildElement(name).text());
 }

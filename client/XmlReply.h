@@ -3,12 +3,22 @@
 
 #include <QByteArray>
 #include <QDomDocument>
+#include <QList>
 #include <QString>
+
+// No reply of the protocol nests deeper than root, record, field; a reply
+// nested deeper than this, or made of more elements than any real reply
+// (a class list, a statistics table), is refused before the document is
+// built, since building it costs time and memory out of all proportion.
+constexpr int kMaxReplyDepth = 8;
+constexpr int kMaxReplyElements = 200'000;
 
 class XmlReply {
 public:
     // StripLineBreaks, then refuses a body that is empty once trimmed, then
-    // parses (encoding from the declaration). False on empty body or parse error.
+    // parses (encoding from the declaration). False on an empty body, a
+    // body beyond the depth or element bound, or a parse error; the last
+    // two leave an empty document.
     bool load(QByteArray body);
 
     // Top-level nodes of the document (declaration + root in a proper reply).
@@ -30,4 +40,5 @@ public:
 
 private:
     QDomDocument m_doc;
+    QList<QDomElement> m_records; // child elements of the root, for lookup by position
 };

@@ -77,3 +77,51 @@ TEST(XmlReply, EmptyOrMalformedBodyFails) {
     EXPECT_EQ(xml.field(QStringLiteral("A")), QString());
     EXPECT_EQ(xml.topLevelCount(), 0);
 }
+
+namespace {
+// <e><e>...x...</e></e>, `depth` elements nested, under a declaration.
+QByteArray Nested(int depth) {
+    QByteArray body = "<?xml version=\"1.0\" encoding=\"GBK\"?>";
+    body.reserve(body.size() + depth * 7 + 1);
+    for (int i = 0; i < depth; ++i)
+        body += "<e>";
+    body += "x";
+    for (int i = 0; i < depth; ++i)
+        body += "</e>";
+    return body;
+}
+
+QByteArray Siblings(int count) {
+    QByteArray body = "<?xml version=\"1.0\" encoding=\"GBK\"?><R>";
+    for (int i = 0; i < count; ++i)
+        body += "<P><Id>1</Id></P>";
+    return body + "</R>";
+}
+} // namespace
+
+// Nesting beyond what any reply needs is refused before the document is
+// built (100,000 levels kept the parser busy for minutes; the ctest time-out
+// of this test is the guard), and so is a reply of more elements than any
+// real one. A refusal leaves nothing to read, like a parse error.
+TEST(XmlReply, RepliesBeyondTheDepthAndElementBoundsAreRefused) {
+    const struct {
+        const char* name;
+        QByteArray body;
+        bool accepted;
+    } cases[] = {
+        {"deepest accepted", Nested(kMaxReplyDepth), true},
+        {"one level deeper", Nested(kMaxReplyDepth + 1), false},
+        {"a hundred thousand levels", Nested(100'000), false},
+        // Root + records of two elements each.
+        {"most elements accepted", Siblings((kMaxReplyElements - 1) / 2), true},
+        {"one record more", Siblings((kMaxReplyElements - 1) / 2 + 1), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        XmlReply xml;
+        ASSERT_TRUE(xml.load(GbkXml(QStringLiteral("<R><A>old</A></R>"))));
+        EXPECT_EQ(xml.load(c.body), c.accepted);
+        EXPECT_EQ(xml.topLevelCount(), c.accepted ? 2 : 0);
+        EXPECT_EQ(xml.field(QStringLiteral("A")), QString());
+    }
+}
