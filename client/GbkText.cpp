@@ -5,7 +5,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <limits>
 
@@ -86,9 +85,12 @@ QString FormatNumber(double value) {
         return QStringLiteral("0"); // also for -0
 
     // Round to 15 significant digits once; the digits and the decimal
-    // exponent of that rounded value decide the form.
+    // exponent of that rounded value decide the form. to_chars never looks
+    // at the locale (snprintf wrote "1,.2" for 12 under a decimal comma).
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", value);
+    const auto written =
+        std::to_chars(buf, buf + sizeof buf - 1, value, std::chars_format::scientific, 14);
+    *written.ptr = '\0';
     // buf: [-]d.dddddddddddddde[+-]xx
     const char* p = buf;
     const bool negative = *p == '-';

@@ -3,9 +3,14 @@
 #include "GbkText.h"
 #include "RequestAddress.h"
 
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
+#include <cstdio>
 
 TEST(GbkText, EncodesChineseAsTwoBytesEach) {
     EXPECT_EQ(gbk::encode(QStringLiteral("成功")), QByteArray("\xB3\xC9\xB9\xA6"));
@@ -78,32 +83,108 @@ TEST(GbkText, StripLineBreaksRemovesOnlyCrLfPairs) {
     }
 }
 
+namespace {
+
+const struct {
+    double value;
+    const char* text;
+} kNumberTexts[] = {
+    {5, "5"},
+    {2.5, "2.5"},
+    {0, "0"},
+    {-0.0, "0"},
+    {0.25, "0.25"},
+    {-3.5, "-3.5"},
+    {-12, "-12"},
+    {12, "12"},
+    {1.0 / 3, "0.333333333333333"},
+    {20.0 / 3, "6.66666666666667"},
+    {0.1 + 0.2, "0.3"},
+    {100, "100"},
+    {0.00001, "0.00001"},
+    {1e-6, "1E-6"},
+    {-1.5e-7, "-1.5E-7"},
+    {999999999999999, "999999999999999"},
+    {1e15, "1E15"},
+    {1e20, "1E20"},
+    {123456.789, "123456.789"},
+};
+
+// A locale whose decimal point is a comma, made for the test with localedef
+// (part of the C library's tools, so present on every Debian system) from a
+// source of our own: no installed locale is needed. While it lives, the
+// process's numbers follow it, as under de_DE or fr_FR.
+class CommaLocale {
+public:
+    CommaLocale() {
+        if (!m_dir.isValid())
+            return;
+        QByteArray charmap = "<code_set_name> COMMA-TEST\n<comment_char> %\n<escape_char> /\n"
+                             "CHARMAP\n";
+        for (int c = 0; c < 128; ++c)
+            charmap += "<U" + QByteArray::number(c, 16).rightJustified(4, '0').toUpper() + "> /x" +
+                       QByteArray::number(c, 16).rightJustified(2, '0') + "\n";
+        charmap += "END CHARMAP\n";
+        const QByteArray source = "comment_char %\nescape_char /\nLC_NUMERIC\n"
+                                  "decimal_point \"<U002C>\"\nthousands_sep \"<U002E>\"\n"
+                                  "grouping 3;3\nEND LC_NUMERIC\n";
+        if (!write(QStringLiteral("charmap"), charmap) || !write(QStringLiteral("source"), source))
+            return;
+        // Missing categories only give warnings (exit status 1).
+        QProcess::execute(QStringLiteral("localedef"),
+                          {QStringLiteral("-c"), QStringLiteral("-i"), m_dir.filePath("source"),
+                           QStringLiteral("-f"), m_dir.filePath("charmap"),
+                           m_dir.filePath("xx_XX")});
+        m_oldLocPath = qgetenv("LOCPATH");
+        qputenv("LOCPATH", QFile::encodeName(m_dir.path()));
+        m_old = setlocale(LC_ALL, nullptr);
+        m_active = setlocale(LC_ALL, "xx_XX") != nullptr;
+    }
+    ~CommaLocale() {
+        setlocale(LC_ALL, m_old.constData());
+        if (m_oldLocPath.isNull())
+            qunsetenv("LOCPATH");
+        else
+            qputenv("LOCPATH", m_oldLocPath);
+    }
+    bool active() const { return m_active; }
+
+private:
+    bool write(const QString& name, const QByteArray& bytes) {
+        QFile file(m_dir.filePath(name));
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    }
+
+    QTemporaryDir m_dir;
+    QByteArray m_old;
+    QByteArray m_oldLocPath;
+    bool m_active = false;
+};
+
+} // namespace
+
 TEST(GbkText, FormatNumber) {
-    const struct {
-        double value;
-        const char* text;
-    } cases[] = {
-        {5, "5"},
-        {2.5, "2.5"},
-        {0, "0"},
-        {-0.0, "0"},
-        {0.25, "0.25"},
-        {-3.5, "-3.5"},
-        {-12, "-12"},
-        {1.0 / 3, "0.333333333333333"},
-        {20.0 / 3, "6.66666666666667"},
-        {0.1 + 0.2, "0.3"},
-        {100, "100"},
-        {0.00001, "0.00001"},
-        {1e-6, "1E-6"},
-        {-1.5e-7, "-1.5E-7"},
-        {999999999999999, "999999999999999"},
-        {1e15, "1E15"},
-        {1e20, "1E20"},
-        {123456.789, "123456.789"},
-    };
-    for (const auto& c : cases)
+    for (const auto& c : kNumberTexts)
         EXPECT_EQ(FormatNumber(c.value), QString::fromLatin1(c.text)) << c.text;
+}
+
+// Under a locale with a decimal comma, numbers are still written with "."
+// and read back (snprintf had turned 12 into "1,.2" and 2.5 into "2.,5").
+TEST(GbkText, NumbersReadAndWriteTheSameUnderACommaLocale) {
+    const CommaLocale comma;
+    ASSERT_TRUE(comma.active());
+    char probe[16];
+    std::snprintf(probe, sizeof probe, "%.1f", 2.5);
+    ASSERT_STREQ(probe, "2,5"); // the locale is really in force
+
+    for (const auto& c : kNumberTexts) {
+        const QString text = FormatNumber(c.value);
+        EXPECT_EQ(text, QString::fromLatin1(c.text)) << c.text;
+        double back = -99;
+        EXPECT_TRUE(ReadNumber(text, &back)) << c.text;
+        EXPECT_DOUBLE_EQ(back, QString::fromLatin1(c.text).toDouble()) << c.text;
+    }
+    EXPECT_FALSE(ReadNumber(QStringLiteral("2,5")));
 }
 
 TEST(GbkText, ReadNumber) {
