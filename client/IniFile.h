@@ -1,7 +1,8 @@
 #pragma once
 // INI file access for Config.InI: section and key case-insensitive, values in
-// GBK, defaults for missing file or key, file created on first write, written
-// atomically (QSaveFile); other sections, keys and lines are kept.
+// GBK (UTF-8 in a file that starts with a UTF-8 byte-order mark, which is
+// kept), defaults for missing file or key, file created on first write,
+// written atomically (QSaveFile); other sections, keys and lines are kept.
 
 #include <QString>
 
@@ -15,9 +16,11 @@ public:
     // Read as an integer: 0 false, other number true, anything else `def`.
     bool readBool(const QString& section, const QString& key, bool def) const;
 
-    // Throws EAppError when the file cannot be written.
-    void writeString(const QString& section, const QString& key, const QString& value);
-    void writeBool(const QString& section, const QString& key, bool value); // "1" / "0"
+    // False when the file cannot be written; the user is told the first time
+    // in a session (ReportLocalFileWriteFailure), and the caller carries on
+    // with the setting in memory.
+    bool writeString(const QString& section, const QString& key, const QString& value);
+    bool writeBool(const QString& section, const QString& key, bool value); // "1" / "0"
 
     const QString& path() const { return m_path; }
 

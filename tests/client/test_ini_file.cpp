@@ -3,9 +3,11 @@
 #include "AppPaths.h"
 #include "GbkText.h"
 #include "IniFile.h"
+#include "RecordingMessages.h"
 
 #include <QDir>
 #include <QFile>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -85,9 +87,51 @@ TEST(IniFile, WritingKeepsEverythingElseInPlace) {
                          "\r\n[Last]\r\nZ=9\r\n\r\n[New]\r\nK=line  break\r\n"));
 }
 
-TEST(IniFile, UnwritableFileRaisesAnError) {
+// A file that cannot be written is reported once (the zoom is written on
+// every change), and each write says it failed.
+TEST(IniFile, UnwritableFileIsReportedOncePerSession) {
+    RecordingMessages messages;
     QTemporaryDir dir;
     IniFile ini(dir.filePath(QStringLiteral("missing/folder/Config.InI")));
-    EXPECT_THROW(ini.writeBool(QStringLiteral("ViewPaper"), QStringLiteral("AutoLoadPaper"), true),
-                 EAppError);
+    EXPECT_FALSE(ini.writeBool(QStringLiteral("ViewPaper"), QStringLiteral("AutoLoadPaper"), true));
+    EXPECT_FALSE(ini.writeString(QStringLiteral("ViewPaper"), QStringLiteral("Vidio"),
+                                 QStringLiteral("150")));
+    EXPECT_FALSE(ini.writeString(QStringLiteral("ViewPaper"), QStringLiteral("Vidio"),
+                                 QStringLiteral("165")));
+    EXPECT_EQ(messages.shown, QStringList{QStringLiteral("无法写入文件 %1").arg(ini.path())});
+}
+
+// An editor may save the file as UTF-8 with a byte-order mark. The mark is
+// not part of the first section's header, and the values are UTF-8 then.
+TEST(IniFile, ByteOrderMarkKeepsTheFirstSectionAndMeansUtf8) {
+    const QByteArray bom = "\xEF\xBB\xBF";
+    const QString fit = QStringLiteral("适应大小");
+    const struct {
+        const char* name;
+        QByteArray content;
+    } cases[] = {
+        {"CR LF", bom + "[ViewPaper]\r\nPermissionId=010101\r\nVidio=" + fit.toUtf8() + "\r\n"},
+        {"LF only", bom + "[ViewPaper]\nPermissionId=010101\nVidio=" + fit.toUtf8() + "\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Config.InI"));
+        writeAll(path, c.content);
+        IniFile ini(path);
+        const QString s = QStringLiteral("ViewPaper");
+        EXPECT_EQ(ini.readString(s, QStringLiteral("PermissionId"), QString()),
+                  QStringLiteral("010101"));
+        EXPECT_EQ(ini.readString(s, QStringLiteral("Vidio"), QString()), fit);
+
+        // A write finds the section instead of appending a second one, and
+        // the file stays UTF-8 with its mark.
+        ASSERT_TRUE(ini.writeString(s, QStringLiteral("PermissionId"), QStringLiteral("语文")));
+        ASSERT_TRUE(ini.writeBool(s, QStringLiteral("AutoLoadPaper"), true));
+        EXPECT_EQ(readAll(path),
+                  bom + "[ViewPaper]\r\nPermissionId=" + QStringLiteral("语文").toUtf8() +
+                      "\r\nVidio=" + fit.toUtf8() + "\r\nAutoLoadPaper=1\r\n");
+        EXPECT_EQ(ini.readString(s, QStringLiteral("PermissionId"), QString()),
+                  QStringLiteral("语文"));
+    }
 }
