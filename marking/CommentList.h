@@ -1,7 +1,7 @@
 #pragma once
 // The canned comments of the comment tool and their file Comment.TXT: GBK
 // text, one comment per line, every line ended by CR LF, the whole file
-// replaced on each write.
+// replaced on each write. A file an editor saved as UTF-8 is read as such.
 
 #include <QString>
 #include <QStringList>
@@ -9,15 +9,20 @@
 namespace marking {
 
 // The lines of the comment file; an empty list when it is missing or
-// cannot be read.
+// cannot be read. A file that starts with a UTF-8 byte-order mark, or whose
+// bytes are valid UTF-8 with some beyond ASCII, is read as UTF-8 (GBK text
+// of any length is hardly ever valid UTF-8); any other as GBK.
 QStringList ReadCommentFile(const QString& path);
 
-// Replaces the comment file with `comments`, one per line, each ended by
-// CR LF, written atomically (a failed write leaves the old file whole).
-// A line break inside a comment would split it into two lines, so CR and
-// LF are left out of each line. Throws EAppError when the file cannot be
-// written.
-void WriteCommentFile(const QString& path, const QStringList& comments);
+// Replaces the comment file with `comments` in GBK, one per line, each
+// ended by CR LF, written atomically (a failed write leaves the old file
+// whole). A line break inside a comment would split it into two lines, so
+// CR and LF are left out of each line. Returns false without writing when a
+// comment has a character GBK cannot hold (the file would lose it; the user
+// is told which comment), or when the file cannot be written (told once per
+// session, ReportLocalFileWriteFailure). The list in the window keeps its
+// items either way.
+bool WriteCommentFile(const QString& path, const QStringList& comments);
 
 // True when `comments` holds `text`, letter case ignored.
 bool ContainsComment(const QStringList& comments, const QString& text);

@@ -1,10 +1,10 @@
 // The comment list's file Comment.TXT and the text a comment gets on the
 // paper.
 
-#include "AppError.h"
 #include "CommentList.h"
 #include "GbkText.h"
 #include "PaperComposer.h"
+#include "RecordingMessages.h"
 #include "TagFormat.h"
 
 #include <QFile>
@@ -47,11 +47,79 @@ TEST(CommentFile, ALineBreakInsideAnItemDoesNotSplitIt) {
               (QStringList{QStringLiteral("甲乙"), QStringLiteral("丙")}));
 }
 
-TEST(CommentFile, AnUnwritablePathRaises) {
+TEST(CommentFile, AnUnwritablePathIsReportedOncePerSession) {
+    RecordingMessages messages;
     QTemporaryDir dir;
-    EXPECT_THROW(marking::WriteCommentFile(dir.filePath(QStringLiteral("no/such/Comment.TXT")),
-                                           {QStringLiteral("好")}),
-                 EAppError);
+    const QString path = dir.filePath(QStringLiteral("no/such/Comment.TXT"));
+    EXPECT_FALSE(marking::WriteCommentFile(path, {QStringLiteral("好")}));
+    EXPECT_FALSE(marking::WriteCommentFile(path, {QStringLiteral("好"), QStringLiteral("差")}));
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_TRUE(
+        messages.shown[0].startsWith(QStringLiteral("Cannot create file \"%1\".").arg(path)));
+}
+
+// A file saved as UTF-8 by an editor (with or without a byte-order mark) is
+// read as UTF-8; GBK and plain ASCII files read as before.
+TEST(CommentFile, Utf8FilesAreReadAsUtf8) {
+    const QStringList comments = {QStringLiteral("书写工整"), QStringLiteral("Good"),
+                                  QStringLiteral("步骤不全")};
+    const QByteArray utf8 = QStringLiteral("书写工整\r\nGood\n步骤不全\r\n").toUtf8();
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        QStringList lines;
+    } cases[] = {
+        {"UTF-8 with byte-order mark", "\xEF\xBB\xBF" + utf8, comments},
+        {"UTF-8 without mark", utf8, comments},
+        {"GBK", gbk::encode(QStringLiteral("书写工整\r\nGood\r\n步骤不全\r\n")), comments},
+        {"ASCII", "Good\r\nNice\r\n", {QStringLiteral("Good"), QStringLiteral("Nice")}},
+        // One GBK pair that is not valid UTF-8 makes the whole file GBK.
+        {"GBK that starts like UTF-8",
+         "\xC3\xA9" + gbk::encode(QStringLiteral("好\r\n")),
+         {gbk::decode("\xC3\xA9") + QStringLiteral("好")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Comment.TXT"));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(c.bytes);
+        file.close();
+        EXPECT_EQ(marking::ReadCommentFile(path), c.lines);
+    }
+}
+
+// The next new comment rewrites the file in GBK when that keeps every line;
+// a line GBK cannot hold leaves the file as it was and the user is told.
+TEST(CommentFile, RewrittenOnlyInAFormThatKeepsEveryLine) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Comment.TXT"));
+    const QString emoji = QStringLiteral("好") + QString::fromUcs4(U"\U0001F600");
+    const QByteArray original = "\xEF\xBB\xBF" + (emoji + QStringLiteral("\r\n")).toUtf8();
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(original);
+    }
+    RecordingMessages messages;
+    QStringList items = marking::ReadCommentFile(path);
+    ASSERT_EQ(items, QStringList{emoji});
+    items << QStringLiteral("认真");
+    EXPECT_FALSE(marking::WriteCommentFile(path, items));
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_TRUE(messages.shown[0].contains(emoji));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), original);
+    file.close();
+
+    // Every character has a GBK form: written in GBK, read back whole.
+    const QStringList plain = {QStringLiteral("书写工整"), QStringLiteral("€ 5")};
+    EXPECT_TRUE(marking::WriteCommentFile(path, plain));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), gbk::encode(QStringLiteral("书写工整\r\n€ 5\r\n")));
+    EXPECT_EQ(marking::ReadCommentFile(path), plain);
 }
 
 TEST(CommentText, SeparatorsQuotesAndLineBreaksCannotBreakTheTag) {
