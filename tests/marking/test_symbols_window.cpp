@@ -7,6 +7,7 @@
 #include "TagFormat.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -170,12 +171,27 @@ TEST_F(SymbolsWindowTest, EmptyCommentArmsNothing) {
     EXPECT_EQ(probe().ComboBoxText->count(), 0);
 }
 
-TEST_F(SymbolsWindowTest, UnwritableCommentFileIsReportedAndArmsNothing) {
-    SetAppDir(QStringLiteral("/nonexistent/folder"));
+// Neither the program's folder nor the user's configuration folder takes the
+// file: the marker is told once, and the comment can still be placed.
+TEST_F(SymbolsWindowTest, UnwritableCommentFileIsReportedOnceAndTheCommentIsStillPlaced) {
+    // Below a plain file no folder can ever be made, not even by root.
+    const QString blocker = appDir.filePath(QStringLiteral("a-file"));
+    QFile file(blocker);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    SetAppDir(blocker + QStringLiteral("/program"));
+    SetUserConfigDir(blocker + QStringLiteral("/config"));
     putComment(QStringLiteral("好"));
     EXPECT_EQ(probe().ComboBoxText->count(), 1);
-    EXPECT_FALSE(probe().DrawToolArmed);
-    EXPECT_EQ(messages.shown.size(), 1);
+    EXPECT_TRUE(probe().DrawToolArmed);
+    clickAt(500, 300);
+    putComment(QStringLiteral("很好"));
+    EXPECT_EQ(probe().ComboBoxText->count(), 2);
+    EXPECT_TRUE(probe().DrawToolArmed);
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_TRUE(messages.shown[0].startsWith(QStringLiteral("Cannot create file")));
+    ASSERT_EQ(marks().size(), 1);
+    EXPECT_EQ(marks()[0].text, QStringLiteral("好"));
 }
 
 TEST_F(SymbolsWindowTest, LineBoxAndEllipseFromADragAreRedAndCounted) {

@@ -20,9 +20,15 @@ public:
         if (!appDir.isValid())
             throw std::runtime_error("scripted client: no temporary folder");
         SetAppDir(appDir.path());
+        // Never the real user's folder, should a test make the program's
+        // folder unwritable.
+        SetUserConfigDir(appDir.filePath(QStringLiteral("user-config")));
         state.ServerUrl = QStringLiteral("http://") + server.address();
     }
-    ~ScriptedClient() { SetAppDir(QString()); }
+    ~ScriptedClient() {
+        SetAppDir(QString());
+        SetUserConfigDir(QString());
+    }
     ScriptedClient(const ScriptedClient&) = delete;
     ScriptedClient& operator=(const ScriptedClient&) = delete;
 
