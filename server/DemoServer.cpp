@@ -12,8 +12,23 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <thread>
+
+namespace {
+
+// A slow or half-open client holds one worker until a time-out lets it go;
+// with many workers and short time-outs a few such clients cannot starve
+// the others (with cpp-httplib's 8 workers and 5 s waits, 10 half-open
+// connections made a normal request take 3.5 s).
+constexpr int kWorkers = 64;
+constexpr time_t kReadTimeoutSeconds = 2;  // for each read of a request
+constexpr time_t kWriteTimeoutSeconds = 5; // for each write of a reply
+constexpr time_t kKeepAliveSeconds = 2;    // an idle connection is closed then
+constexpr size_t kKeepAliveRequests = 50;  // requests on one connection at most
+
+} // namespace
 
 struct DemoServer::Impl {
     ServerOptions options;
@@ -25,11 +40,26 @@ struct DemoServer::Impl {
     std::atomic<int> delayMs{0};
     std::mutex faultMutex;
     QMap<QString, Fault> faults;
+    QMap<QString, int> delays;
     QString error;
+    // Delays wait on this, so stopping never waits for them to run out.
+    std::mutex stopMutex;
+    std::condition_variable stopping;
+    bool stopped = false;
 
     Fault faultFor(const QString& command) {
         std::lock_guard lock(faultMutex);
         return faults.value(command, Fault::None);
+    }
+
+    int delayFor(const QString& command) {
+        std::lock_guard lock(faultMutex);
+        return delays.value(command, delayMs.load());
+    }
+
+    void wait(int ms) {
+        std::unique_lock lock(stopMutex);
+        stopping.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopped; });
     }
 
     Reply dispatch(const QString& command, const QByteArray& target) {
@@ -51,8 +81,8 @@ struct DemoServer::Impl {
 
     void serve(const httplib::Request& req, httplib::Response& res) {
         const QString command = QString::fromUtf8(QByteArray::fromStdString(req.path)).mid(1);
-        if (const int delay = delayMs.load(); delay > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+        if (const int delay = delayFor(command); delay > 0)
+            wait(delay);
         const Fault fault = faultFor(command);
         if (fault == Fault::Status500) {
             res.status = 500;
@@ -96,6 +126,7 @@ struct DemoServer::Impl {
 DemoServer::DemoServer(ServerOptions options) : m_impl(std::make_unique<Impl>()) {
     m_impl->options = std::move(options);
     m_impl->faults = m_impl->options.faults;
+    m_impl->delays = m_impl->options.delays;
     m_impl->delayMs = m_impl->options.delayMs;
 }
 
@@ -121,6 +152,11 @@ bool DemoServer::start() {
         students.append({r[0].toString(), r[1].toString(), r[2].toString(), r[3].toInt()});
     d.images = std::make_unique<SheetImages>(dataDir, students, d.options.dpi);
 
+    d.http.new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
+    d.http.set_read_timeout(kReadTimeoutSeconds, 0);
+    d.http.set_write_timeout(kWriteTimeoutSeconds, 0);
+    d.http.set_keep_alive_timeout(kKeepAliveSeconds);
+    d.http.set_keep_alive_max_count(kKeepAliveRequests);
     d.http.Get(".*",
                [&d](const httplib::Request& req, httplib::Response& res) { d.serve(req, res); });
     // httplib writes the status line and headers, then the body: with
@@ -151,6 +187,11 @@ bool DemoServer::start() {
 void DemoServer::stop() {
     Impl& d = *m_impl;
     if (d.thread.joinable()) {
+        {
+            std::lock_guard lock(d.stopMutex);
+            d.stopped = true;
+        }
+        d.stopping.notify_all();
         d.http.stop();
         d.thread.join();
     }
@@ -175,6 +216,14 @@ void DemoServer::setFault(const QString& command, Fault fault) {
 
 void DemoServer::setDelayMs(int ms) {
     m_impl->delayMs = ms;
+}
+
+void DemoServer::setDelayMs(const QString& command, int ms) {
+    std::lock_guard lock(m_impl->faultMutex);
+    if (ms <= 0)
+        m_impl->delays.remove(command);
+    else
+        m_impl->delays.insert(command, ms);
 }
 
 int DemoServer::pregenerate(int threads) {

@@ -22,7 +22,11 @@ public:
 
     // Fault injection while running (Fault::None clears it).
     void setFault(const QString& command, Fault fault);
+    // Delay before every reply, or before the replies to one command (which
+    // then replaces the delay for every reply; 0 clears it). stop() cuts
+    // every delay short.
     void setDelayMs(int ms);
+    void setDelayMs(const QString& command, int ms);
 
     // Draws every sample sheet now; returns the number of pictures.
     int pregenerate(int threads);

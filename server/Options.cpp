@@ -19,6 +19,8 @@ QString optionsHelp() {
         "  --db FILE         SQLite database file (default DIR/demo.sqlite)\n"
         "  --students N      students seeded into a new database (default 42)\n"
         "  --delay-ms N      wait N milliseconds before every reply\n"
+        "  --delay-ms CMD=N  wait N milliseconds before each reply to command CMD\n"
+        "                    (instead of the delay for every reply); may be repeated\n"
         "  --fault CMD=KIND  answer command CMD with a fault; KIND is one of\n"
         "                    status500, malformed, empty, truncated (images), close;\n"
         "                    may be repeated\n"
@@ -67,8 +69,22 @@ ParsedOptions parseOptions(const QStringList& arguments) {
             if (!value(&o.dbFile))
                 return fail(QStringLiteral("--db needs a file"));
         } else if (arg == QLatin1String("--delay-ms")) {
-            if (!number(&o.delayMs, 0, 600000))
+            QString text;
+            const bool given = i + 1 < arguments.size();
+            if (given)
+                text = arguments[i + 1];
+            const qsizetype eq = text.indexOf(QLatin1Char('='));
+            if (eq > 0) {
+                ++i;
+                bool ok = false;
+                const int ms = text.mid(eq + 1).toInt(&ok);
+                if (!ok || ms < 0 || ms > 600000)
+                    return fail(
+                        QStringLiteral("--delay-ms %1: expected COMMAND=milliseconds").arg(text));
+                o.delays.insert(text.left(eq), ms);
+            } else if (!number(&o.delayMs, 0, 600000)) {
                 return fail(QStringLiteral("--delay-ms needs a number of milliseconds"));
+            }
         } else if (arg == QLatin1String("--students")) {
             if (!number(&o.students, 1, 10000))
                 return fail(QStringLiteral("--students needs a number from 1 to 10000"));

@@ -12,6 +12,7 @@ struct ServerOptions {
     QString dataDir;             // images and, by default, the database
     QString dbFile;              // empty = <dataDir>/demo.sqlite
     int delayMs = 0;             // before every reply
+    QMap<QString, int> delays;   // command -> delay before its replies, instead of delayMs
     int students = 42;           // seeded into a new database
     bool pregenerate = false;    // draw every sample sheet at start
     int dpi = 150;               // resolution of the sample sheets

@@ -212,9 +212,11 @@ static bool saveJpeg(const QImage& image, const QString& target) {
 }
 
 bool SheetImages::produce(const QStringList& parts, const QString& target) {
-    // <subject>\<folder>\<id>_<n>.jpg  or  <subject>\info\<folder>\<id>_<n>F.jpg
-    static const QRegularExpression pageName(QStringLiteral("^(.+)_(\\d+)(F?)\\.jpg$"),
-                                             QRegularExpression::CaseInsensitiveOption);
+    // <subject>\<folder>\<id>_<n>.jpg  or  <subject>\info\<folder>\<id>_<n>F.jpg, each
+    // picture under exactly one name: "_01.jpg", "_001.jpg" or ".JPG" name no
+    // picture of the exam, and drawing and storing each of them would let
+    // any client fill the disk.
+    static const QRegularExpression pageName(QStringLiteral("^(.+)_([1-9]\\d{0,8})(F?)\\.jpg$"));
     const bool sheetForm = parts.size() == 4 && parts[1] == QLatin1String("info");
     if (parts.size() != 3 && !sheetForm)
         return false;
@@ -229,9 +231,15 @@ bool SheetImages::produce(const QStringList& parts, const QString& target) {
         student->studentId.mid(layout::kStudentFolderStart - 1, layout::kStudentFolderLength);
     if (parts[sheetForm ? 2 : 1] != folder)
         return false;
+    bool custom = false; // only a subject with custom cuts has full sheets under info
+    for (const layout::Question& q : layout::questions())
+        custom = custom || (q.subjectId == subject->id && q.cutMode == words::kCutModeCustom);
     const int n = m.captured(2).toInt();
-    if (n >= 1 && n <= layout::kPageCount)
+    if (n >= 1 && n <= layout::kPageCount) {
+        if (sheetForm && !custom)
+            return false;
         return saveJpeg(drawPage(*subject, *student, n, m_dpi), target);
+    }
     if (sheetForm)
         return false;
     // A ready-cut region image: the region cut out of its page.

@@ -16,12 +16,14 @@ TEST(ServerOptions, ReadsEveryOption) {
     const ParsedOptions p =
         parseOptions({"--port", "0", "--data", "/tmp/d", "--db", "/tmp/x.sqlite", "--delay-ms",
                       "250", "--students", "7", "--fault", "GetQuestion=status500", "--fault",
-                      "GetImageFile=truncated", "--pregenerate", "--dpi", "200"});
+                      "GetImageFile=truncated", "--pregenerate", "--dpi", "200", "--delay-ms",
+                      "SaveSymbol=35000"});
     ASSERT_TRUE(p.error.isEmpty()) << p.error.toStdString();
     EXPECT_EQ(p.options.port, 0);
     EXPECT_EQ(p.options.dataDir, "/tmp/d");
     EXPECT_EQ(p.options.dbFile, "/tmp/x.sqlite");
     EXPECT_EQ(p.options.delayMs, 250);
+    EXPECT_EQ(p.options.delays, (QMap<QString, int>{{"SaveSymbol", 35000}}));
     EXPECT_EQ(p.options.students, 7);
     EXPECT_TRUE(p.options.pregenerate);
     EXPECT_EQ(p.options.dpi, 200);
@@ -40,6 +42,8 @@ TEST(ServerOptions, RefusesWrongCommandLines) {
                                    {"--port", "70000"},
                                    {"--port", "x"},
                                    {"--delay-ms", "-1"},
+                                   {"--delay-ms", "SaveSymbol=x"},
+                                   {"--delay-ms", "SaveSymbol=-5"},
                                    {"--fault", "GetQuestion"},
                                    {"--fault", "GetQuestion=explode"},
                                    {"--students", "0"},
