@@ -38,12 +38,6 @@ QString decode(const QByteArray& bytes) {
     return decoder.decode(bytes);
 }
 
-bool canEncode(const QString& text) {
-    QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
-    static_cast<void>(QByteArray(encoder.encode(text)));
-    return !encoder.hasError();
-}
-
 int byteCount(const QString& text) {
     return int(encode(text).size());
 }

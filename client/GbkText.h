@@ -11,8 +11,6 @@ namespace gbk {
 QByteArray encode(const QString& text);
 // Text of GBK bytes.
 QString decode(const QByteArray& bytes);
-// True when every character of the text has a GBK form (encode loses nothing).
-bool canEncode(const QString& text);
 // Number of GBK bytes of the text: one per ASCII character, two per Chinese one.
 int byteCount(const QString& text);
 } // namespace gbk

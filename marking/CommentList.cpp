@@ -22,27 +22,24 @@ QString WithoutLineBreaks(QString text) {
 
 const QByteArray kUtf8Bom = "\xEF\xBB\xBF";
 
-QString DecodeCommentBytes(QByteArray bytes) {
+// The text of the file's bytes. UTF-8 when they start with a byte-order
+// mark, or when they are valid UTF-8 holding a character from U+0800 up
+// (UTF-8 Chinese always does). Valid UTF-8 that goes no higher than U+07FF
+// stays GBK: such two-byte sequences are just as much common GBK characters
+// (录 is C2 BC, which UTF-8 reads as "¼").
+QString DecodeCommentBytes(const QByteArray& bytes) {
     if (bytes.startsWith(kUtf8Bom))
         return QString::fromUtf8(bytes.mid(kUtf8Bom.size()));
-    const bool ascii = std::all_of(bytes.cbegin(), bytes.cend(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (!ascii) {
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-        const QString text = utf8.decode(bytes);
-        if (!utf8.hasError())
-            return text;
-    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    const bool wide =
+        std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() >= 0x800; });
+    if (!utf8.hasError() && wide)
+        return text;
     return gbk::decode(bytes);
 }
 
-} // namespace
-
-QStringList ReadCommentFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QString text = DecodeCommentBytes(file.readAll());
+QStringList SplitCommentLines(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QStringList lines = text.split(QLatin1Char('\n'));
@@ -52,17 +49,32 @@ QStringList ReadCommentFile(const QString& path) {
     return lines;
 }
 
+} // namespace
+
+QStringList ReadCommentFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return SplitCommentLines(DecodeCommentBytes(file.readAll()));
+}
+
 bool WriteCommentFile(const QString& path, const QStringList& comments) {
+    QStringList lines;
     QByteArray bytes;
     for (const QString& comment : comments) {
-        const QString line = WithoutLineBreaks(comment);
-        if (!gbk::canEncode(line)) {
+        lines.append(WithoutLineBreaks(comment));
+        bytes += gbk::encode(lines.last()) + "\r\n";
+    }
+    // Written only when the GBK file reads back line for line: a character
+    // GBK cannot hold would become "?", and it would be lost for good.
+    const QStringList back = SplitCommentLines(DecodeCommentBytes(bytes));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i >= back.size() || back[i] != lines[i]) {
             Messages().showMessage(
-                QStringLiteral("批注“%1”含有无法以GBK保存的字符，批注文件%2未改写，以免丢失内容。")
-                    .arg(line, path));
+                QStringLiteral("批注“%1”无法按GBK编码原样保存，批注文件%2未改写，以免丢失内容。")
+                    .arg(lines[i], path));
             return false;
         }
-        bytes += gbk::encode(line) + "\r\n";
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {

@@ -10,18 +10,18 @@ namespace marking {
 
 // The lines of the comment file; an empty list when it is missing or
 // cannot be read. A file that starts with a UTF-8 byte-order mark, or whose
-// bytes are valid UTF-8 with some beyond ASCII, is read as UTF-8 (GBK text
-// of any length is hardly ever valid UTF-8); any other as GBK.
+// bytes are valid UTF-8 with a character from U+0800 up (as UTF-8 Chinese
+// has), is read as UTF-8; any other as GBK.
 QStringList ReadCommentFile(const QString& path);
 
 // Replaces the comment file with `comments` in GBK, one per line, each
 // ended by CR LF, written atomically (a failed write leaves the old file
 // whole). A line break inside a comment would split it into two lines, so
-// CR and LF are left out of each line. Returns false without writing when a
-// comment has a character GBK cannot hold (the file would lose it; the user
-// is told which comment), or when the file cannot be written (told once per
-// session, ReportLocalFileWriteFailure). The list in the window keeps its
-// items either way.
+// CR and LF are left out of each line. Returns false without writing when
+// the file would not read back line for line (a character GBK cannot hold;
+// the user is told which comment), or when the file cannot be written (told
+// once per session, ReportLocalFileWriteFailure). The list in the window
+// keeps its items either way.
 bool WriteCommentFile(const QString& path, const QStringList& comments);
 
 // True when `comments` holds `text`, letter case ignored.

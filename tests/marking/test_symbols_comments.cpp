@@ -114,6 +114,15 @@ TEST(CommentFile, RewrittenOnlyInAFormThatKeepsEveryLine) {
     EXPECT_EQ(file.readAll(), original);
     file.close();
 
+    // Every character has a GBK form, but these GBK bytes (E2 80 81 40) are
+    // valid UTF-8 as well and would read back as other text.
+    messages.shown.clear();
+    EXPECT_FALSE(marking::WriteCommentFile(path, {QStringLiteral("鈥丂")}));
+    EXPECT_EQ(messages.shown.size(), 1);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), original);
+    file.close();
+
     // Every character has a GBK form: written in GBK, read back whole.
     const QStringList plain = {QStringLiteral("书写工整"), QStringLiteral("€ 5")};
     EXPECT_TRUE(marking::WriteCommentFile(path, plain));
