@@ -12,6 +12,8 @@ packages=(
   dpkg-dev file desktop-file-utils
   # the README's screenshots (scripts/screenshots.sh)
   xdotool imagemagick
+  # the fuzzing harnesses (scripts/fuzz.sh)
+  clang libclang-rt-14-dev
 )
 
 missing=()
