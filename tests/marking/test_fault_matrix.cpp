@@ -183,8 +183,11 @@ protected:
     void openMarkedPaper() {
         command("ActLoadPaper")->trigger();
         ASSERT_TRUE(paperOpen()) << messages.shown.join(QLatin1Char('|')).toStdString();
-        for (QLineEdit* edit : scoreEdits())
+        // Keys go where the focus is, as the marker's do.
+        for (QLineEdit* edit : scoreEdits()) {
+            edit->setFocus();
             QTest::keyClicks(edit, QStringLiteral("1"));
+        }
         command("ActSymbolX")->trigger();
         QTest::mouseClick(view().viewport(), Qt::LeftButton, Qt::NoModifier,
                           view().imageToView(QPointF(300, 200)));
