@@ -32,7 +32,7 @@ VectorObject TextMark(int left, int top, const QString& text, const QString& fon
     o.penColor = imaging::kGdiRed;
     o.penStyle = imaging::PenStyle::Clear;
     o.align = imaging::TextAlign::Center;
-    o.width = gbk::byteCount(text) * height;
+    o.width = ScoreTextWidth(text, height);
     o.height = height;
     o.editable = false;
     o.visible = true;
