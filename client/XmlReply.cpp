@@ -28,6 +28,29 @@ bool WithinShapeBounds(const QByteArray& body) {
     return true;
 }
 
+// A reply of nothing but its XML declaration (and comments): well-formed
+// but for the missing root element, which the DOM parser refuses. It is a
+// document of one top-level node, so the callers' rule for fewer than two
+// nodes applies to it, not the one for a reply that does not parse.
+bool OnlyADeclaration(const QByteArray& body) {
+    QXmlStreamReader reader(body);
+    bool declared = false;
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartDocument:
+            declared = !reader.documentVersion().isEmpty();
+            break;
+        case QXmlStreamReader::Comment:
+        case QXmlStreamReader::Characters: // white space between them
+        case QXmlStreamReader::Invalid:
+            break;
+        default:
+            return false;
+        }
+    }
+    return declared && reader.error() == QXmlStreamReader::PrematureEndOfDocumentError;
+}
+
 } // namespace
 
 bool XmlReply::load(QByteArray body) {
@@ -37,7 +60,13 @@ bool XmlReply::load(QByteArray body) {
 
     // QDomDocument takes the encoding from the declaration (GBK here).
     QDomDocument doc;
-    const bool parsed = WithinShapeBounds(body) && bool(doc.setContent(body));
+    bool parsed = WithinShapeBounds(body) && bool(doc.setContent(body));
+    if (!parsed && OnlyADeclaration(body)) {
+        doc = QDomDocument();
+        doc.appendChild(doc.createProcessingInstruction(
+            QStringLiteral("xml"), QStringLiteral("version=\"1.0\"")));
+        parsed = true;
+    }
     m_doc = parsed ? doc : QDomDocument();
     m_records.clear();
     for (QDomElement e = root().firstChildElement(); !e.isNull(); e = e.nextSiblingElement())

@@ -18,7 +18,8 @@ public:
     // StripLineBreaks, then refuses a body that is empty once trimmed, then
     // parses (encoding from the declaration). False on an empty body, a
     // body beyond the depth or element bound, or a parse error; the last
-    // two leave an empty document.
+    // two leave an empty document. A reply of only its declaration loads
+    // as a document of that one node.
     bool load(QByteArray body);
 
     // Top-level nodes of the document (declaration + root in a proper reply).

@@ -102,7 +102,7 @@ void TFrmMainWindow::ViewImageEnVectNewObject(int handle) {
     const ImageView::Tool tool = ViewImageEnVect->tool();
     VectorObject* o = ViewImageEnVect->layer().object(handle);
     if (o && tool == ImageView::Tool::PutText) {
-        const int w = gbk::byteCount(m_state.SymbolText) * marking::kTextHeight;
+        const int w = marking::ScoreTextWidth(m_state.SymbolText);
         const int h = marking::kTextHeight;
         int top = o->top - kTextRaise;
         int left = o->left - w / 2;

@@ -20,26 +20,10 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
-#include <QXmlStreamReader>
 
 namespace {
 
 constexpr QSize kClientSize(547, 406);
-
-// A reply of nothing but the XML declaration (and perhaps comments) has
-// fewer than two top-level nodes, but Qt's DOM refuses a document without
-// an element instead of counting them: such a reply is well-formed up to its
-// end and holds no element.
-bool HoldsNoElement(QByteArray body) {
-    StripLineBreaks(body);
-    if (TrimCtl(body).isEmpty())
-        return false;
-    QXmlStreamReader reader(body);
-    while (!reader.atEnd())
-        if (reader.readNext() == QXmlStreamReader::StartElement)
-            return false;
-    return reader.error() == QXmlStreamReader::PrematureEndOfDocumentError;
-}
 
 // Redraws the chart from the table when the fill ends, however it ends.
 class ChartFollows {
@@ -169,11 +153,8 @@ void TFrmStaticUser::fillTable(const QString& command, const QString& parameter,
         RaiseError(reply.error.isEmpty() ? QStringLiteral("request failed") : reply.error);
 
     XmlReply& xml = m_state.xml();
-    if (!xml.load(reply.body)) {
-        if (HoldsNoElement(reply.body))
-            return;
+    if (!xml.load(reply.body))
         RaiseError(QStringLiteral("the reply is empty or not well-formed XML"));
-    }
     if (xml.topLevelCount() < 2)
         return;
 

@@ -687,6 +687,7 @@ TEST_F(ClientState, GetInfoParamStopsAtTheFirstUnreadableCoordinate) {
          true,
          {1, 2, 3, 4},
          0},
+        {"only the declaration", Xml(QString()), true, {1, 2, 3, 4}, 0},
         {"third not an integer",
          Xml(QStringLiteral("<r><InfoStartX>5</InfoStartX><InfoStartY>6</InfoStartY>"
                             "<InfoEndX>7.5</InfoEndX><InfoEndY>8</InfoEndY></r>")),

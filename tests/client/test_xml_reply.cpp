@@ -64,6 +64,22 @@ TEST(XmlReply, ReplyWithoutDeclarationHasOneTopLevelNode) {
     EXPECT_EQ(xml.field(QStringLiteral("A")), QString());
 }
 
+TEST(XmlReply, ReplyOfOnlyItsDeclarationHasOneTopLevelNode) {
+    // Fewer than two nodes, not a reply that does not parse: the statistics
+    // keep their table and ask on, GetInfoParam keeps its coordinates.
+    XmlReply xml;
+    for (const QByteArray& body :
+         {GbkXml(QString()), GbkXml(QStringLiteral("\r\n <!-- nothing --> \r\n"))}) {
+        SCOPED_TRACE(body.constData());
+        ASSERT_TRUE(xml.load(body));
+        EXPECT_EQ(xml.topLevelCount(), 1);
+        EXPECT_TRUE(xml.root().isNull());
+        EXPECT_EQ(xml.recordCount(), 0);
+    }
+    // Without its declaration nothing is left to read.
+    EXPECT_FALSE(xml.load(QByteArray("<!-- nothing -->")));
+}
+
 TEST(XmlReply, EmptyOrMalformedBodyFails) {
     XmlReply xml;
     ASSERT_TRUE(xml.load(GbkXml(QStringLiteral("<R><A>kept</A></R>"))));
