@@ -15,6 +15,7 @@
 #include "MainWindowShared.h"
 #include "MarkUndo.h"
 #include "Messages.h"
+#include "PageViews.h"
 #include "ScoreEntry.h"
 #include "UntPublic.h"
 #include "UntViewPaperConfig.h"
@@ -149,29 +150,7 @@ void TFrmMainWindow::FormShow() {
 }
 
 void TFrmMainWindow::BuildPageWorkArea() {
-    const int pages = qMax(0, int(m_state.PageCount));
-    while (PageSheets.size() < pages) {
-        const int i = int(PageSheets.size());
-        auto* sheet = new QWidget(WorkPageControl);
-        auto* fill = new QVBoxLayout(sheet);
-        fill->setContentsMargins(0, 0, 0, 0);
-        auto* view = new imaging::ImageView(sheet);
-        view->setBackgroundColor(QColor(235, 242, 255));
-        view->setScrollBarsVisible(false);
-        view->viewport()->setCursor(Qt::PointingHandCursor);
-        view->setFocusPolicy(Qt::NoFocus);
-        fill->addWidget(view);
-        const int tab = WorkPageControl->addTab(sheet, QString::number(i + 1));
-        WorkPageControl->setTabToolTip(tab, QString::number(i));
-        PageSheets.append(sheet);
-        PageViews.append(view);
-    }
-    while (PageSheets.size() > pages) {
-        delete PageViews.takeLast();
-        delete PageSheets.takeLast();
-    }
-    if (WorkPageControl->count() > 0)
-        WorkPageControl->setCurrentIndex(0);
+    marking::ResizePageViews(*WorkPageControl, PageSheets, PageViews, m_state.PageCount);
 }
 
 void TFrmMainWindow::BuildScoreMenu(const QStringList& pieces) {

@@ -7,6 +7,7 @@
 
 #include "GbkText.h"
 #include "ImageView.h"
+#include "PageViews.h"
 #include "PaperComposer.h"
 #include "PaperLimits.h"
 #include "ViewTeachShared.h"
@@ -152,27 +153,6 @@ void TFrmViewTech::LoadCutParams(const QString& questionId) {
 }
 
 void TFrmViewTech::BuildPageViews() {
-    const int pages = qBound(0, int(m_state.PageCount), int(kMaxPageCount));
-    while (PageViews.size() < pages) {
-        const int j = int(PageViews.size());
-        auto* sheet = new QWidget(WorkPageControl);
-        auto* fill = new QVBoxLayout(sheet);
-        fill->setContentsMargins(0, 0, 0, 0);
-        auto* view = new imaging::ImageView(sheet);
-        view->setBackgroundColor(QColor(235, 242, 255));
-        view->setScrollBarsVisible(false);
-        view->viewport()->setCursor(Qt::PointingHandCursor);
-        view->setFocusPolicy(Qt::NoFocus);
-        fill->addWidget(view);
-        const int tab = WorkPageControl->addTab(sheet, QString::number(j + 1));
-        WorkPageControl->setTabToolTip(tab, QString::number(j));
-        PageSheets.append(sheet);
-        PageViews.append(view);
-    }
-    while (PageViews.size() > pages) {
-        delete PageViews.takeLast();
-        delete PageSheets.takeLast();
-    }
-    if (WorkPageControl->count() > 0)
-        WorkPageControl->setCurrentIndex(0);
+    marking::ResizePageViews(*WorkPageControl, PageSheets, PageViews,
+                             qBound(0, int(m_state.PageCount), int(kMaxPageCount)));
 }
